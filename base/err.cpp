@@ -1,0 +1,322 @@
+// Error reporting and logging: err, RE, the error log, the debug file and
+// the message file.
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "base/base.h"
+#include "zustd.h"
+
+unsigned char err_show_box = 1;
+unsigned char err_throw = 1;
+bool zu_old_log_naming = false;
+
+namespace {
+
+const char NEST_MESSAGE[] = "エラーロジックがネストしています err();VC";
+
+int g_nest = 0;
+char g_message[1024];
+char g_title[264];
+char g_time[32];
+char g_re[1024];
+
+ZUIO g_error_log;
+bool g_error_log_first = true;
+
+ZUIO g_debug;
+char *g_debug_name = nullptr;   // SetDebf's copy until the first write
+int g_debug_mode = ZUIO_CREATE;
+bool g_debug_first = true;
+int g_debug_reentry = 0;
+
+char g_msgf_name[260];
+
+// Counts a report in and out, also when it ends by an exception.
+struct nesting {
+    nesting() { ++g_nest; }
+    ~nesting() { --g_nest; }
+};
+
+// Length of the longest prefix of `s` that is at most `limit` bytes and
+// does not end inside a double-byte character.
+std::size_t sjis_cut(const char *s, std::size_t limit) {
+    std::size_t i = 0;
+    while (s[i] && i < limit) {
+        std::size_t step = zu_lead_byte(static_cast<unsigned char>(s[i])) && s[i + 1] ? 2 : 1;
+        if (i + step > limit) break;
+        i += step;
+    }
+    return i;
+}
+
+}  // namespace
+
+int zu_vformat(char *buf, std::size_t size, const char *format, va_list ap) {
+    if (!buf || size == 0) return 0;
+    int n = std::vsnprintf(buf, size, format ? format : "", ap);
+    if (n < 0) {
+        buf[0] = '\0';
+        return 0;
+    }
+    if (static_cast<std::size_t>(n) >= size) {
+        std::size_t cut = sjis_cut(buf, size - 1);
+        buf[cut] = '\0';
+        return static_cast<int>(cut);
+    }
+    return n;
+}
+
+int zu_format(char *buf, std::size_t size, const char *format, ...) {
+    va_list ap;
+    va_start(ap, format);
+    int n = zu_vformat(buf, size, format, ap);
+    va_end(ap);
+    return n;
+}
+
+void zu_copy(char *dst, std::size_t size, const char *src) {
+    if (!dst || size == 0) return;
+    std::size_t n = sjis_cut(src ? src : "", size - 1);
+    std::memcpy(dst, src, n);
+    dst[n] = '\0';
+}
+
+void zu_append(char *dst, std::size_t size, const char *src) {
+    if (!dst || size == 0) return;
+    std::size_t len = std::strlen(dst);
+    if (len + 1 >= size) return;
+    zu_copy(dst + len, size - len, src);
+}
+
+int zu_msgbox(const char *text) {
+    zp::message_beep();
+    return zp::message_box(text, "");
+}
+
+int zu_get_module_file_name(char *buffer, unsigned size) {
+    unsigned n = zp::module_file_name(buffer, size);
+    if (n == 0 || n >= size) {
+        // Not read, or cut: a cut path would name another file.
+        if (buffer && size) buffer[0] = '\0';
+        err(9, "%s", "zu_get_module_file_name Error");
+        return 1;
+    }
+    return 0;
+}
+
+const char *now_string() {
+    zp::system_time t;
+    zp::local_time(&t);
+    zu_format(g_time, sizeof g_time, "%04u/%02u/%02u %02u:%02u:%02u", t.year, t.month, t.day, t.hour,
+              t.minute, t.second);
+    return g_time;
+}
+
+void verr(int cls, const char *format, va_list ap) {
+    (void)cls;  // the class changes nothing of what is shown, logged or thrown
+    {
+        nesting n;
+        if (g_nest > 1) {
+            zu_msgbox(NEST_MESSAGE);
+            zu_throw(NEST_MESSAGE);
+        }
+        zu_vformat(g_message, sizeof g_message, format, ap);
+        g_title[0] = '\0';
+        zu_get_module_file_name(g_title, 259);
+        zu_append(g_title, sizeof g_title, " (VC)");
+        zu_call([] { ZuSetErrMsg(g_message); });
+        if (err_show_box) {
+            zp::message_beep();
+            zp::message_box(g_message, g_title);
+        }
+        now_string();
+        write_error_log("%s %s %s\r\n", g_time, g_title, g_message);
+    }
+    if (err_throw) zu_throw(g_message);
+}
+
+void err(int cls, const char *format, ...) {
+    va_list ap;
+    va_start(ap, format);
+    verr(cls, format, ap);
+    va_end(ap);
+}
+
+void RE(const char *format, ...) {
+    if (!format || std::strlen(format) > 512) {
+        err(9, "%s", "RE() Error バッファフル");
+        return;
+    }
+    va_list ap;
+    va_start(ap, format);
+    zu_vformat(g_re, sizeof g_re, format, ap);
+    va_end(ap);
+    err(9, "%s", g_re);
+}
+
+// ---- workstation file names -------------------------------------------------
+
+namespace {
+char g_ws_names[7][261];
+int g_ws_used = 0;
+
+const char *workstation_name(const char *base, const char *fallback, std::size_t max_ext,
+                             std::size_t max_base, const char *const msgs[4]) {
+    const char *ext = zp::get_env("ZUWS");
+    if (!ext) ext = fallback;
+    std::size_t ext_len = std::strlen(ext);
+    std::size_t base_len = std::strlen(base);
+    if (ext_len > max_ext) err(52, "%s", msgs[0]);
+    if (g_ws_used >= 7) err(52, "%s", msgs[1]);
+    if (base_len > max_base || base_len + 1 + ext_len > 259) err(52, "%s", msgs[2]);
+    if (std::strchr(base, '.')) err(52, "%s", msgs[3]);
+    if (g_ws_used >= 7 || base_len + 1 + ext_len > 259) return "";  // reported, not thrown
+    char *out = g_ws_names[g_ws_used++];
+    zu_format(out, 261, "%s.%s", base, ext);
+    return out;
+}
+}  // namespace
+
+const char *rtv_path_file_name_with_zuws(const char *base) {
+    static const char *const msgs[4] = {
+        "ワークステーション用　拡張子名レングスオーバー(rtv_path_file_name_with_zuws)\n",
+        "ファイルバッファオーバー(rtv_path_file_name_with_zuws)\n",
+        "ファイル名レングスオーバー(rtv_path_file_name_with_zuws)\n",
+        "ファイル名エラー(rtv_path_file_name_with_zuws)\n",
+    };
+    return workstation_name(base, "TXT", 8, 259, msgs);
+}
+
+const char *fnamews(const char *base) {
+    static const char *const msgs[4] = {
+        " ワークステーション用　拡張子名レングスオーバー(fnamews)\n",
+        " ファイルバッファオーバー(fnamews)\n",
+        " ファイル名レングスオーバー(fnamews)\n",
+        " ファイル名エラー(fnamews)\n",
+    };
+    return workstation_name(base, "zu", 3, 8, msgs);
+}
+
+// ---- the error log ------------------------------------------------------------
+
+const char *write_error_log(const char *format, ...) {
+    if (g_error_log_first) {
+        g_error_log_first = false;
+        char path[260];
+        zu_call([&] { ZuGetErrorLogPath(path, sizeof path); });
+        zu_call([&] { return zuForceDirectory(path); });
+        const char *file = zu_old_log_naming ? fnamews("ERR") : rtv_path_file_name_with_zuws("ERROR_VC");
+        if (std::strlen(path) + std::strlen(file) >= sizeof path)
+            err(9, "%s", "ファイル名レングスオーバー(write_error_log)");
+        zu_append(path, sizeof path, file);
+        g_error_log.flags |= ZUIO_QUIET;
+        g_error_log.open(path, ZUIO_APPEND, 0);
+    }
+    if (!format) return g_error_log.name;
+    va_list ap;
+    va_start(ap, format);
+    char *work = zu_work_buffer();
+    zu_vformat(work, ZU_WORK_SIZE, format, ap);
+    va_end(ap);
+    // Other deliverables and processes append through handles of their own:
+    // go to the end first, so that no line overwrites another.
+    if (g_error_log.open_status != 0) zp::llseek(g_error_log.handle, 0, zp::SEEK_END_);
+    g_error_log.write(work);
+    return nullptr;
+}
+
+// ---- the debug file -------------------------------------------------------------
+
+namespace {
+void debf_open() {
+    g_debug_first = false;
+    g_debug.flags |= ZUIO_QUIET;
+    if (g_debug_name) {
+        g_debug.open(g_debug_name, g_debug_mode, 0);
+        delete[] g_debug_name;
+        g_debug_name = nullptr;
+    } else {
+        char exe[264];
+        exe[0] = '\0';
+        unsigned n = zp::module_file_name(exe, 259);
+        if (n >= 259) exe[0] = '\0';
+        char path[264];
+        zu_copy(path, sizeof path, rtvdir(exe));
+        if (std::strlen(path) + 8 >= 260) err(9, "%s", "バッファオーバー(from debf())");
+        zu_append(path, sizeof path, "DEBF.TXT");
+        g_debug.open(path, g_debug_mode, 0);
+    }
+}
+
+void debf_emit(const char *text) {
+    if (g_debug_reentry > 0) return;
+    ++g_debug_reentry;
+    if (g_debug_first && g_debug.open_status == 0) debf_open();  // a failure keeps the count raised
+    g_debug.write(text);
+    --g_debug_reentry;
+}
+}  // namespace
+
+void debf(const char *format, ...) {
+    if (g_debug_reentry > 0) return;
+    // The text is kept aside while the file is opened: opening may report,
+    // and a report formats into the shared work buffer.
+    static char text[ZU_WORK_SIZE];
+    va_list ap;
+    va_start(ap, format);
+    zu_vformat(text, sizeof text, format, ap);
+    va_end(ap);
+    debf_emit(text);
+}
+
+void debf_write_raw(const char *text) { debf_emit(text ? text : ""); }
+
+const char *debf_set_name(const char *name) {
+    if (!g_debug_name && !g_debug.name && name) {
+        std::size_t n = std::strlen(name);
+        g_debug_name = new char[n + 1];
+        std::memcpy(g_debug_name, name, n + 1);
+    }
+    return nullptr;
+}
+
+const char *debf_get_name() {
+    if (g_debug.name) return g_debug.name;
+    if (g_debug_name) return nullptr;  // named, nothing written yet
+    return "not init getdebf();";
+}
+
+void debf_set_append() { g_debug_mode = ZUIO_APPEND; }
+
+// ---- the message file ---------------------------------------------------------
+
+const char *msgf(const char *format, ...) {
+    if (!g_msgf_name[0]) {
+        zu_call([] { ZuGetErrorLogPath(g_msgf_name, sizeof g_msgf_name); });
+        zu_append(g_msgf_name, sizeof g_msgf_name, "MSGF.TXT");
+    }
+    if (!format) return g_msgf_name;
+    ZUIO f;
+    f.open(g_msgf_name, ZUIO_APPEND, 0);
+    va_list ap;
+    va_start(ap, format);
+    char *work = zu_work_buffer();
+    zu_vformat(work, ZU_WORK_SIZE, format, ap);
+    va_end(ap);
+    f.write(work);
+    f.close();
+    return nullptr;
+}
+
+void zu_base_shutdown() {
+    if (g_error_log.open_status != 0) {
+        zp::lclose(g_error_log.handle);
+        g_error_log.open_status = 0;
+    }
+    if (g_debug.open_status != 0) {
+        zp::lclose(g_debug.handle);
+        g_debug.open_status = 0;
+    }
+}

@@ -1,0 +1,160 @@
+// The operating-system layer: the only code of the tree that calls the
+// operating system.  One interface, two implementations (win32.cpp calls the
+// Windows APIs, posix.cpp maps each call to its POSIX counterpart).
+//
+// Error codes are Windows error codes on both; paths are byte strings
+// (Shift-JIS on Windows) and use the native separator, which is `\` on
+// Windows and `/` on POSIX.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace zp {
+
+#ifdef _WIN32
+constexpr char SEP = '\\';
+constexpr const char *SEP_STR = "\\";
+#else
+constexpr char SEP = '/';
+constexpr const char *SEP_STR = "/";
+#endif
+
+// Windows error codes used by the libraries and produced by the POSIX mapping.
+enum : unsigned {
+    E_SUCCESS = 0,
+    E_INVALID_FUNCTION = 1,
+    E_FILE_NOT_FOUND = 2,
+    E_PATH_NOT_FOUND = 3,
+    E_TOO_MANY_OPEN_FILES = 4,
+    E_ACCESS_DENIED = 5,
+    E_INVALID_HANDLE = 6,
+    E_NOT_ENOUGH_MEMORY = 8,
+    E_NOT_SAME_DEVICE = 17,
+    E_NO_MORE_FILES = 18,
+    E_WRITE_PROTECT = 19,
+    E_SHARING_VIOLATION = 32,
+    E_LOCK_VIOLATION = 33,
+    E_HANDLE_EOF = 38,
+    E_FILE_EXISTS = 80,
+    E_INVALID_PARAMETER = 87,
+    E_BROKEN_PIPE = 109,
+    E_DISK_FULL = 112,
+    E_INVALID_NAME = 123,
+    E_DIR_NOT_EMPTY = 145,
+    E_ALREADY_EXISTS = 183,
+    E_FILENAME_EXCED_RANGE = 206,
+};
+
+// ---- handle-based file calls -------------------------------------------
+// A handle is a 32-bit signed value; HFILE_ERROR (-1) is the error handle.
+using fhandle = int;
+constexpr fhandle HFILE_ERR = -1;
+
+enum : int { OF_READ_ = 0, OF_WRITE_ = 1, OF_READWRITE_ = 2 };
+enum : int { SEEK_BEGIN = 0, SEEK_CURRENT = 1, SEEK_END_ = 2 };
+
+fhandle lopen(const char *name, int access);   // open an existing file
+fhandle lcreat(const char *name);              // create or truncate, read/write
+unsigned lread(fhandle h, void *buf, unsigned count);   // (unsigned)-1 on error
+unsigned lwrite(fhandle h, const void *buf, unsigned count);  // (unsigned)-1 on error
+long llseek(fhandle h, long offset, int origin);        // -1 on error
+int lclose(fhandle h);                                  // HFILE_ERR on error
+// Size of a named file; false when it cannot be measured.
+bool file_size(const char *name, std::uint64_t *size);
+// Size of an open file; false on error.
+bool handle_size(fhandle h, std::uint64_t *size);
+// Push the file's data to the disk.
+bool flush_file(fhandle h);
+// Truncate or extend an open file to `size` bytes.
+bool set_file_size(fhandle h, std::uint64_t size);
+
+// Delete a file (OpenFile with OF_DELETE on Windows).  false on error,
+// the code in last_error().
+bool delete_file(const char *name);
+// Rename or move a file.  false on error.
+bool move_file(const char *from, const char *to);
+// Create one directory level.  false on error (also when it exists).
+bool create_directory(const char *path);
+
+// ---- directory search ---------------------------------------------------
+enum : std::uint32_t {
+    ATTR_READONLY = 0x01,
+    ATTR_HIDDEN = 0x02,
+    ATTR_SYSTEM = 0x04,
+    ATTR_DIRECTORY = 0x10,
+    ATTR_ARCHIVE = 0x20,
+    ATTR_NORMAL = 0x80,
+};
+
+// The find record: what WIN32_FIND_DATAA gives, in a layout of our own.
+// Times are FILETIME values (100 ns units since 1601-01-01, UTC).
+struct find_data {
+    std::uint32_t attributes;
+    std::uint64_t creation_time;
+    std::uint64_t access_time;
+    std::uint64_t write_time;
+    std::uint64_t size;
+    char name[260];
+};
+
+using find_handle = void *;
+// Start a search on a pattern that may hold `*` and `?` in its last
+// component.  Null when nothing matches (the code in last_error()).
+find_handle find_first(const char *pattern, find_data *fd);
+bool find_next(find_handle h, find_data *fd);
+bool find_close(find_handle h);
+
+// Wildcard match of one name as the Windows file search does it: `*` any
+// run, `?` one character, case-insensitive for ASCII; "*.*" matches every
+// name, also names without a dot.
+bool wildcard_match(const char *pattern, const char *name);
+
+// ---- process and system -------------------------------------------------
+// Full path of the executable; 0 when it cannot be read.  The result is
+// truncated to size - 1 bytes like GetModuleFileNameA.
+unsigned module_file_name(char *buf, unsigned size);
+unsigned last_error();
+void set_last_error(unsigned code);
+// System text of a Windows error code, ending in CR LF as the system gives
+// it; returns the length written, 0 when the system has no text (then `buf`
+// is left as it is).
+unsigned format_message(unsigned code, char *buf, unsigned size);
+
+struct system_time {   // SYSTEMTIME
+    std::uint16_t year, month, day_of_week, day, hour, minute, second, milliseconds;
+};
+void local_time(system_time *t);
+
+// Environment variable; null when not set.  The pointer is valid until the
+// next call.
+const char *get_env(const char *name);
+
+// Message box owned by the active window, with its beep before it.
+// On POSIX: one line on standard error, no waiting; returns 1 (IDOK).
+void message_beep();
+int message_box(const char *text, const char *caption);
+
+// ---- reports across module boundaries -----------------------------------
+// Hand a report (the `char *` message) to the caller of an export.  On POSIX
+// this is the C++ throw itself.  On Windows it is a Microsoft C++ exception
+// (code 0xE06D7363) throwing a `char *`, which MSVC and Delphi hosts catch; it
+// returns only when the host resumes execution (a vectored handler), and the
+// export then returns its neutral result.
+void raise_report(char *message);
+
+// Arm / disarm the current thread's report trap (Windows): while armed, a
+// report raised as above by any module is caught by a vectored handler, its
+// text kept, and execution resumed.  take_trapped_report gives the text once.
+void arm_report_trap();
+char *disarm_report_trap();
+
+}  // namespace zp
+
+namespace zp {
+// Shift-JIS (code page 932) text as UTF-8, for tools that print to a
+// terminal.  Bytes that do not convert are kept as '?'.
+std::size_t sjis_to_utf8(const char *sjis, char *out, std::size_t size);
+// UTF-8 text as Shift-JIS; false when a character has no Shift-JIS form.
+bool utf8_to_sjis(const char *utf8, char *out, std::size_t size);
+}  // namespace zp
