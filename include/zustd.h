@@ -21,4 +21,9 @@ ZU_API int ZU_CALL zuForceDirectory(const char *path);
 ZU_API const char *zuGetMessageFileName(void);
 ZU_API const char *zuGetErrorMessageFileName(void);
 
+
+/* ---- processes, mutexes and timing ---- */
+ZU_API void *ZU_CALL MutexLockStart(const char *name, int unused);
+ZU_API int ZU_CALL MutexLockEnd(void *handle);
+
 #endif
