@@ -1,11 +1,11 @@
-# Cross build of the 32-bit Windows DLLs with mingw-w64 (win32 thread model,
-# so that no pthread DLL is needed beside the deliverables).
+# Cross build of the 32-bit Windows DLLs with mingw-w64 (posix thread model, linked
+# statically so that no runtime DLL is needed beside the deliverables).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(ZU_MINGW_PREFIX i686-w64-mingw32)
 
-find_program(CMAKE_C_COMPILER NAMES ${ZU_MINGW_PREFIX}-gcc-win32 ${ZU_MINGW_PREFIX}-gcc REQUIRED)
-find_program(CMAKE_CXX_COMPILER NAMES ${ZU_MINGW_PREFIX}-g++-win32 ${ZU_MINGW_PREFIX}-g++ REQUIRED)
+find_program(CMAKE_C_COMPILER NAMES ${ZU_MINGW_PREFIX}-gcc-posix ${ZU_MINGW_PREFIX}-gcc REQUIRED)
+find_program(CMAKE_CXX_COMPILER NAMES ${ZU_MINGW_PREFIX}-g++-posix ${ZU_MINGW_PREFIX}-g++ REQUIRED)
 find_program(CMAKE_RC_COMPILER NAMES ${ZU_MINGW_PREFIX}-windres)
 find_program(CMAKE_OBJDUMP NAMES ${ZU_MINGW_PREFIX}-objdump objdump)
 
