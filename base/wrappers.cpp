@@ -132,19 +132,18 @@ char *fil2buf(const char *name) {
         err(9, "%s", "バッファフル fil2buf();");
         return nullptr;
     }
-    if (n == 0) {
-        // An empty (or unmeasurable) file: still open it, so that a missing
-        // one is reported.
-        buffer[0] = '\0';
-        char one[2];
-        if (!fil2buf(name, "r", one, 1)) {
-            std::free(buffer);
-            return nullptr;
-        }
-        return buffer;
-    }
     try {
-        if (!fil2buf(name, "r", buffer, n)) {
+        bool ok;
+        if (n == 0) {
+            // An empty (or unmeasurable) file: still open it, so that a
+            // missing one is reported.
+            char one[2];
+            ok = fil2buf(name, "r", one, 1) != nullptr;
+            buffer[0] = '\0';
+        } else {
+            ok = fil2buf(name, "r", buffer, n) != nullptr;
+        }
+        if (!ok) {
             std::free(buffer);
             return nullptr;
         }

@@ -49,8 +49,15 @@ function(zu_add_deliverable target)
     # (Name@bytes); --kill-at exports it undecorated.  The import library is
     # then made from the same file by dlltool, so that C callers that declare
     # the functions __stdcall link against the undecorated exports.
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+      # x86-64 has one calling convention and no decorations.
+      file(READ ${def} text)
+      string(REGEX REPLACE "@[0-9]+" "" text "${text}")
+      set(def ${CMAKE_CURRENT_BINARY_DIR}/${D_OUTPUT}.def)
+      file(WRITE ${def} "${text}")
+    endif()
     target_sources(${target} PRIVATE ${def})
-    target_link_options(${target} PRIVATE -Wl,--kill-at)
+    target_link_options(${target} PRIVATE -Wl,--kill-at -Wl,--exclude-all-symbols)
     set_target_properties(${target} PROPERTIES
       OUTPUT_NAME ${D_OUTPUT} PREFIX "" IMPORT_PREFIX "" IMPORT_SUFFIX ".lib")
     find_program(ZU_DLLTOOL NAMES ${ZU_MINGW_PREFIX}-dlltool dlltool REQUIRED)

@@ -156,6 +156,64 @@ struct TypeDescriptor {
 struct PMD {
     int mdisp, pdisp, vdisp;
 };
+
+const int g_vftable_stand_in = 0;
+
+#ifdef _WIN64
+// On x86-64 the records refer to each other by offsets from the image base,
+// which travels as the fourth parameter.
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+struct CatchableType {
+    unsigned properties;
+    int type;
+    PMD this_displacement;
+    int size_or_offset;
+    int copy_function;
+};
+struct CatchableTypeArray {
+    int count;
+    int types[2];
+};
+struct ThrowInfo {
+    unsigned attributes;
+    int unwind;
+    int forward_compat;
+    int catchable;
+};
+constexpr DWORD REPORT_PARAMS = 4;
+TypeDescriptor g_td_char_ptr = {&g_vftable_stand_in, nullptr, ".PEAD"};
+TypeDescriptor g_td_void_ptr = {&g_vftable_stand_in, nullptr, ".PEAX"};
+CatchableType g_ct_char_ptr = {1, 0, {0, -1, 0}, 8, 0};
+CatchableType g_ct_void_ptr = {1, 0, {0, -1, 0}, 8, 0};
+CatchableTypeArray g_catchable = {2, {0, 0}};
+ThrowInfo g_throw_info = {0, 0, 0, 0};
+
+int rva(const void *p) {
+    return static_cast<int>(reinterpret_cast<const char *>(p) - reinterpret_cast<const char *>(&__ImageBase));
+}
+template <class T>
+const T *at(ULONG_PTR base, int offset) {
+    return reinterpret_cast<const T *>(base + static_cast<ULONG_PTR>(static_cast<unsigned>(offset)));
+}
+void prepare_throw_info() {
+    if (g_throw_info.catchable) return;
+    g_ct_char_ptr.type = rva(&g_td_char_ptr);
+    g_ct_void_ptr.type = rva(&g_td_void_ptr);
+    g_catchable.types[0] = rva(&g_ct_char_ptr);
+    g_catchable.types[1] = rva(&g_ct_void_ptr);
+    g_throw_info.catchable = rva(&g_catchable);
+}
+const char *first_type_name(const EXCEPTION_RECORD *r) {
+    ULONG_PTR base = r->ExceptionInformation[3];
+    auto *ti = reinterpret_cast<const ThrowInfo *>(r->ExceptionInformation[2]);
+    if (!ti || !base || !ti->catchable) return nullptr;
+    auto *cta = at<CatchableTypeArray>(base, ti->catchable);
+    if (cta->count < 1) return nullptr;
+    auto *ct = at<CatchableType>(base, cta->types[0]);
+    return at<TypeDescriptor>(base, ct->type)->name;
+}
+const char *const CHAR_PTR_NAME = ".PEAD";
+#else
 struct CatchableType {
     unsigned properties;
     TypeDescriptor *type;
@@ -173,14 +231,23 @@ struct ThrowInfo {
     void *forward_compat;
     CatchableTypeArray *catchable;
 };
-
-const int g_vftable_stand_in = 0;
+constexpr DWORD REPORT_PARAMS = 3;
 TypeDescriptor g_td_char_ptr = {&g_vftable_stand_in, nullptr, ".PAD"};
 TypeDescriptor g_td_void_ptr = {&g_vftable_stand_in, nullptr, ".PAX"};
 CatchableType g_ct_char_ptr = {1, &g_td_char_ptr, {0, -1, 0}, 4, nullptr};
 CatchableType g_ct_void_ptr = {1, &g_td_void_ptr, {0, -1, 0}, 4, nullptr};
 CatchableTypeArray g_catchable = {2, {&g_ct_char_ptr, &g_ct_void_ptr}};
 ThrowInfo g_throw_info = {0, nullptr, nullptr, &g_catchable};
+
+void prepare_throw_info() {}
+const char *first_type_name(const EXCEPTION_RECORD *r) {
+    auto *ti = reinterpret_cast<const ThrowInfo *>(r->ExceptionInformation[2]);
+    if (!ti || !ti->catchable || ti->catchable->count < 1) return nullptr;
+    const CatchableType *ct = ti->catchable->types[0];
+    return ct && ct->type ? ct->type->name : nullptr;
+}
+const char *const CHAR_PTR_NAME = ".PAD";
+#endif
 
 // The thrown object: the pointer itself.  Reports are per thread.
 thread_local char *g_thrown = nullptr;
@@ -189,13 +256,10 @@ thread_local int g_trap_depth = 0;
 thread_local char *g_trapped = nullptr;
 
 bool is_char_ptr_report(const EXCEPTION_RECORD *r) {
-    if (r->ExceptionCode != MSVC_EXCEPTION || r->NumberParameters < 3) return false;
-    if (r->ExceptionInformation[0] != MSVC_MAGIC) return false;
-    auto *ti = reinterpret_cast<const ThrowInfo *>(r->ExceptionInformation[2]);
-    if (!ti || !ti->catchable || ti->catchable->count < 1) return false;
-    const CatchableType *ct = ti->catchable->types[0];
-    return ct && ct->type && std::strcmp(ct->type->name, ".PAD") == 0 &&
-           r->ExceptionInformation[1] != 0;
+    if (r->ExceptionCode != MSVC_EXCEPTION || r->NumberParameters < REPORT_PARAMS) return false;
+    if (r->ExceptionInformation[0] != MSVC_MAGIC || r->ExceptionInformation[1] == 0) return false;
+    const char *name = first_type_name(r);
+    return name && std::strcmp(name, CHAR_PTR_NAME) == 0;
 }
 
 LONG CALLBACK trap_handler(EXCEPTION_POINTERS *ep) {
@@ -208,10 +272,14 @@ LONG CALLBACK trap_handler(EXCEPTION_POINTERS *ep) {
 }  // namespace
 
 void raise_report(char *message) {
+    prepare_throw_info();
     g_thrown = message;
-    ULONG_PTR args[3] = {MSVC_MAGIC, reinterpret_cast<ULONG_PTR>(&g_thrown),
-                         reinterpret_cast<ULONG_PTR>(&g_throw_info)};
-    ::RaiseException(MSVC_EXCEPTION, 0, 3, args);
+    ULONG_PTR args[4] = {MSVC_MAGIC, reinterpret_cast<ULONG_PTR>(&g_thrown),
+                         reinterpret_cast<ULONG_PTR>(&g_throw_info), 0};
+#ifdef _WIN64
+    args[3] = reinterpret_cast<ULONG_PTR>(&__ImageBase);
+#endif
+    ::RaiseException(MSVC_EXCEPTION, 0, REPORT_PARAMS, args);
 }
 
 void arm_report_trap() {

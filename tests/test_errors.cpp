@@ -2,6 +2,7 @@
 // and message files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <regex>
 
@@ -132,6 +133,11 @@ TEST(ErrorLog, NineCharacterWorkstationRunsIntoTheNestingMessage) {
     std::string printed = zt::read_file(out);
     EXPECT_NE(printed.find("エラーロジックがネストしています err();VC"), std::string::npos) << printed;
     EXPECT_EQ(printed.find("nine"), std::string::npos);
+#ifdef _WIN32
+    // The nesting message is always shown in a box.
+    auto boxes = zt::boxes_seen();
+    EXPECT_NE(std::find(boxes.begin(), boxes.end(), "エラーロジックがネストしています err();VC"), boxes.end());
+#endif
 }
 
 TEST(DebugFile, NamedByCallerWrittenUnchanged) {

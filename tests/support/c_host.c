@@ -7,21 +7,39 @@
 
 #include "zustd.h"
 
+#ifdef _WIN64
+#define PARAMS 4
+#define CHAR_PTR ".PEAD"
+#else
+#define PARAMS 3
+#define CHAR_PTR ".PAD"
+#endif
+
 static char caught[1100];
 static int reports;
 static char type_name[8];
 
 static LONG CALLBACK handler(EXCEPTION_POINTERS *ep) {
     EXCEPTION_RECORD *r = ep->ExceptionRecord;
-    if (r->ExceptionCode != 0xE06D7363 || r->NumberParameters != 3 || r->ExceptionInformation[0] != 0x19930520)
+    if (r->ExceptionCode != 0xE06D7363 || r->NumberParameters != PARAMS || r->ExceptionInformation[0] != 0x19930520)
         return EXCEPTION_CONTINUE_SEARCH;
     {
         /* ThrowInfo -> CatchableTypeArray -> first CatchableType -> TypeDescriptor name */
+#ifdef _WIN64
+        /* x86-64: offsets from the image base, the fourth parameter */
+        ULONG_PTR base = r->ExceptionInformation[3];
+        const int *info = (const int *)r->ExceptionInformation[2];
+        const int *array = (const int *)(base + (unsigned)info[3]);
+        const int *type = (const int *)(base + (unsigned)array[1]);
+        const char *descriptor = (const char *)(base + (unsigned)type[1]);
+        strncpy(type_name, descriptor + 2 * sizeof(void *), sizeof type_name - 1);
+#else
         const unsigned *info = (const unsigned *)r->ExceptionInformation[2];
         const int *array = (const int *)info[3];
         const unsigned *type = (const unsigned *)array[1];
         const char *descriptor = (const char *)type[1];
-        strncpy(type_name, descriptor + 8, sizeof type_name - 1);
+        strncpy(type_name, descriptor + 2 * sizeof(void *), sizeof type_name - 1);
+#endif
     }
     strncpy(caught, *(const char **)r->ExceptionInformation[1], sizeof caught - 1);
     ++reports;
@@ -46,7 +64,7 @@ int main(void) {
     r = ZuGetErrorLogPath(NULL, 0); /* bad input: reports */
     check(reports == 1, "the report reached the host");
     check(strcmp(caught, "ZuGetErrorLogPath") == 0, "the report's text");
-    check(strcmp(type_name, ".PAD") == 0, "thrown as char *");
+    check(strcmp(type_name, CHAR_PTR) == 0, "thrown as char *");
     check(r == NULL, "neutral result after resuming");
     check(ZuGetErrMsg() != NULL && strcmp(ZuGetErrMsg(), caught) == 0, "the stored message");
 

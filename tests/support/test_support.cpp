@@ -15,6 +15,49 @@
 #include <unistd.h>
 #endif
 
+#ifdef _WIN32
+#include <mutex>
+#include <set>
+
+namespace {
+std::mutex g_box_mutex;
+std::vector<std::string> g_boxes;
+std::set<HWND> g_boxes_pressed;
+
+BOOL CALLBACK press_ok(HWND w, LPARAM) {
+    char cls[32] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (std::string(cls) != "#32770" || !IsWindowVisible(w)) return TRUE;
+    std::lock_guard<std::mutex> lock(g_box_mutex);
+    if (g_boxes_pressed.insert(w).second) {
+        char text[1100] = "";
+        GetDlgItemTextA(w, 0xFFFF, text, sizeof text);  // the box's message
+        g_boxes.push_back(text);
+    }
+    PostMessageA(w, WM_COMMAND, IDOK, 0);
+    return TRUE;
+}
+
+DWORD WINAPI box_watcher(void *) {
+    for (;;) {
+        EnumWindows(press_ok, 0);
+        Sleep(50);
+    }
+}
+
+struct start_box_watcher {
+    start_box_watcher() { CreateThread(nullptr, 0, box_watcher, nullptr, 0, nullptr); }
+} g_box_watcher;
+}  // namespace
+
+std::vector<std::string> zt::boxes_seen() {
+    std::lock_guard<std::mutex> lock(g_box_mutex);
+    return g_boxes;
+}
+#else
+std::vector<std::string> zt::boxes_seen() { return {}; }
+#endif
+
 namespace {
 // Tests never wait for a message box: the base library in a test program
 // reports without one unless a test turns it on.
@@ -137,7 +180,13 @@ int run(const std::string &command, const char *var, const char *value) {
     if (had) saved = old;
     if (var) set_env(var, value);
     std::fflush(nullptr);
+#ifdef _WIN32
+    // cmd /c drops the first and the last quote of the line: wrap it once
+    // more so that quoted program paths and redirections survive.
+    int rc = std::system(("\"" + command + "\"").c_str());
+#else
     int rc = std::system(command.c_str());
+#endif
     if (var) set_env(var, had ? saved.c_str() : nullptr);
 #ifndef _WIN32
     if (rc != -1 && WIFEXITED(rc)) rc = WEXITSTATUS(rc);

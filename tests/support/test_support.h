@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "base/report.h"
 
@@ -30,6 +31,11 @@ std::string copy_program(const std::string &program, const std::string &dir);
 int run(const std::string &command, const char *var = nullptr, const char *value = nullptr);
 
 void set_env(const char *name, const char *value);  // value null: unset
+
+// Message boxes shown on the desktop since the program started (Windows: a
+// watcher thread presses OK on every box of any process and keeps its
+// text, so that no box waits for a person; elsewhere always empty).
+std::vector<std::string> boxes_seen();
 
 // Runs `f`; returns the text of the report it raised, or "(none)".
 template <class F>
