@@ -137,9 +137,14 @@ char *fil2buf(const char *name) {
         // one is reported.
         buffer[0] = '\0';
         char one[2];
-        if (!fil2buf(name, "r", one, 1)) {
+        try {
+            if (!fil2buf(name, "r", one, 1)) {
+                std::free(buffer);
+                return nullptr;
+            }
+        } catch (char *) {
             std::free(buffer);
-            return nullptr;
+            throw;
         }
         return buffer;
     }
