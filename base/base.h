@@ -155,3 +155,7 @@ public:
     zp::find_handle handle = nullptr;
     zp::find_data data{};
 };
+
+// ---- Shift-JIS helpers and wildcard matching -------------------------------
+#include "base/sjis.h"
+#include "base/wjstr.h"

@@ -21,19 +21,18 @@ bool is_sep(char c) {
 #endif
 }
 
-// Cuts `buf` behind its last separator (byte by byte, as the system scans
-// paths: a trail byte of value 0x5C counts).  rtvdir's rule: the last "\",
-// or failing that the last ":".
-void cut_folder(char *buf) {
-    char *last = std::strrchr(buf, zp::SEP);
+// Length of the folder part of `path` (byte by byte, as the system scans
+// paths: a trail byte of value 0x5C counts).  rtvdir's rule: up to the last
+// "\", or failing that the last ":".
+std::size_t folder_length(const char *path) {
+    const char *last = std::strrchr(path, zp::SEP);
 #ifdef _WIN32
-    if (!last) last = std::strrchr(buf, ':');
+    if (!last) last = std::strrchr(path, ':');
 #endif
-    if (last)
-        last[1] = '\0';
-    else
-        buf[0] = '\0';
+    return last ? static_cast<std::size_t>(last - path) + 1 : 0;
 }
+
+void cut_folder(char *buf) { buf[folder_length(buf)] = '\0'; }
 }  // namespace
 
 const char *sep_path(const char *path) {
@@ -74,8 +73,11 @@ char *rtvdir(char *buffer, const char *path) {
         buffer = static_cast<char *>(ZUALC(size));
         if (!buffer) return nullptr;
     }
-    std::strcpy(buffer, path);
-    cut_folder(buffer);
+    // Only the folder part is copied: the caller's buffer need not hold the
+    // file part.
+    std::size_t n = folder_length(path);
+    std::memmove(buffer, path, n);
+    buffer[n] = '\0';
     return buffer;
 }
 
@@ -101,9 +103,27 @@ char *maktmpf(const char *path, char *buffer, bool workstation) {
         ext = zp::get_env("ZUWS");
         if (!ext) ext = "zu";
     }
+    if (!path) path = "";
+    // The length of the result is known before anything is written: the
+    // folder part, eight characters of name and the extension.  A result of
+    // 260 or more characters is reported without touching the buffer.
+    std::size_t folder_len = folder_length(path);
+    std::size_t total = folder_len + 8 + (ext ? 1 + std::strlen(ext) : 0);
+    if (total >= 260) {
+        char shown[1024];
+        std::size_t n = folder_len < 900 ? folder_len : 900;
+        std::memcpy(shown, path, n);
+        shown[n] = '\0';
+        zu_append(shown, sizeof shown, "zuXXXXXX");
+        if (ext) {
+            zu_append(shown, sizeof shown, ".");
+            zu_append(shown, sizeof shown, ext);
+        }
+        err(9, "%s ファイル名レングスオーバー(maktmpf)\n", shown);
+        return buffer;
+    }
     char *out = rtvdir(buffer, path);
     if (!out) return nullptr;
-    std::size_t folder_len = std::strlen(out);
     // Six characters that make a name no file of the target folder has
     // (with the workstation extension, when one is added).
     static const char digits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
@@ -122,16 +142,10 @@ char *maktmpf(const char *path, char *buffer, bool workstation) {
         out[folder_len] = '\0';
         std::strcat(out, tmpl);
         if (ext) {
-            if (folder_len + 9 + std::strlen(ext) >= 260) break;
             std::strcat(out, ".");
             std::strcat(out, ext);
         }
-        if (std::strlen(out) >= 260) break;
         if (!zu_exist(out)) return out;
-    }
-    if (std::strlen(out) >= 260) {
-        err(9, "%s ファイル名レングスオーバー(maktmpf)\n", out);
-        return out;
     }
     err(9, "%s", "テンプファイル名が，作成できません\n");
     return out;

@@ -6,9 +6,26 @@
 namespace zp {
 
 namespace {
-int fold(unsigned char c) { return std::toupper(c); }
+// ASCII letters only: other bytes, and double-byte characters, compare
+// exactly, whatever the process locale.
+int fold(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
 
-// Matches pattern against name; `*` any run, `?` exactly one byte.
+// Bytes of the character at s: a double-byte character of code page 932
+// (lead byte 0x81-0x9F or 0xE0-0xFC) is one character, as the Windows search
+// sees it.
+std::size_t char_len(const char *s) {
+    unsigned char c = static_cast<unsigned char>(*s);
+    return ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && s[1] ? 2 : 1;
+}
+
+bool same_char(const char *p, const char *n) {
+    std::size_t lp = char_len(p), ln = char_len(n);
+    if (lp != ln) return false;
+    if (lp == 2) return p[0] == n[0] && p[1] == n[1];
+    return fold(static_cast<unsigned char>(*p)) == fold(static_cast<unsigned char>(*n));
+}
+
+// Matches pattern against name; `*` any run, `?` exactly one character.
 // Iterative with one back-up point, so no deep recursion on long names.
 bool match(const char *p, const char *n) {
     const char *star_p = nullptr, *star_n = nullptr;
@@ -18,12 +35,16 @@ bool match(const char *p, const char *n) {
             if (!*p) return true;
             star_p = p;
             star_n = n;
-        } else if (*p == '?' || (*p && fold(*p) == fold(*n))) {
+        } else if (*p == '?') {
             ++p;
-            ++n;
+            n += char_len(n);
+        } else if (*p && same_char(p, n)) {
+            p += char_len(p);
+            n += char_len(n);
         } else if (star_p) {
             p = star_p;
-            n = ++star_n;
+            star_n += char_len(star_n);
+            n = star_n;
         } else {
             return false;
         }

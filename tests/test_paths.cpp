@@ -29,7 +29,13 @@ TEST(Paths, FolderAndFileParts) {
     // A folder name ending in a double-byte character whose second byte is
     // 0x5C: the scan is byte by byte, so the path is cut after that byte.
     EXPECT_STREQ(sep_path("C:\\\x83\x5C" "A.TXT"), "C:\\\x83\x5C");
+    EXPECT_STREQ(rtvdir("C:\\\x83\x5C" "A.TXT"), "C:\\\x83\x5C");
+    EXPECT_STREQ(rtvfil("C:\\\x83\x5C" "A.TXT"), "A.TXT");
 #endif
+    // The buffer variant copies the folder part only.
+    char small[8];
+    std::string long_file = "AB" + S + std::string(100, 'f');
+    EXPECT_EQ(std::string(rtvdir(small, long_file.c_str())), "AB" + S);
     std::string too_long(300, 'a');
     EXPECT_EQ(zt::report_of([&] { rtvdir(too_long.c_str()); }), "バッファオーバー(from rtvdir())");
     EXPECT_EQ(zt::report_of([&] { sep_path(nullptr); }), "NULL ﾎﾟｲﾝﾀが，渡されました sep_path()\n");
@@ -73,6 +79,29 @@ TEST(Paths, TemporaryNamesAreUniqueInTheTargetFolder) {
     s = maktmpf(base.c_str(), buf, false);
     EXPECT_EQ(s.size(), dir.size() + 1 + 8);
     zt::set_env("ZUWS", nullptr);
+    s = maktmpf(nullptr, buf, false);  // the current folder
+    EXPECT_EQ(s.size(), 8u);
+    EXPECT_EQ(s.substr(0, 2), "zu");
+}
+
+TEST(Paths, TemporaryNamesOfTwoHundredSixtyOrMoreAreReportedNotWritten) {
+    zt::set_env("ZUWS", nullptr);
+    // A folder part of 250 characters: the name fits, the extension does not.
+    std::string folder = std::string(249, 'd') + S;
+    std::string path = folder + "IN.TXT";
+    char buf[262];
+    std::memset(buf, 0x11, sizeof buf);
+    std::string r = zt::report_of([&] { maktmpf(path.c_str(), buf, true); });
+    EXPECT_EQ(r, folder + "zuXXXXXX.zu ファイル名レングスオーバー(maktmpf)\n");
+    for (char c : buf) EXPECT_EQ(c, 0x11);
+    std::string plain = maktmpf(path.c_str(), buf, false);
+    EXPECT_EQ(plain.size(), 258u);
+    EXPECT_EQ(buf[259], 0x11);
+    // A long file name without a folder: only the name is written.
+    std::string bare(400, 'n');
+    std::memset(buf, 0x11, sizeof buf);
+    EXPECT_EQ(std::strlen(maktmpf(bare.c_str(), buf, true)), 11u);
+    EXPECT_EQ(buf[12], 0x11);
 }
 
 TEST(Paths, ExistenceAndSearch) {
@@ -101,6 +130,16 @@ TEST(Paths, ExistenceAndSearch) {
 #endif
     EXPECT_EQ(f.data.size, 2u);
     EXPECT_FALSE(f.data.attributes & zp::ATTR_DIRECTORY);
+#ifndef _WIN32
+    // ? stands for one character, a double-byte one included; double-byte
+    // characters are not case-folded byte by byte.
+    zt::write_file(zt::join(dir, "K\x82\xA0.TXT"), "");
+    zt::write_file(zt::join(dir, "L\x82\x61.TXT"), "");
+    EXPECT_EQ(zu_exist(zt::join(dir, "K?.TXT").c_str()), 1);
+    EXPECT_EQ(zu_exist(zt::join(dir, "L\x82\x61.*").c_str()), 1);
+    EXPECT_EQ(zu_exist(zt::join(dir, "L\x82\x41.*").c_str()), 0);
+    EXPECT_EQ(zu_exist(zt::join(dir, "l*.txt").c_str()), 1);
+#endif
 }
 
 }  // namespace
