@@ -166,6 +166,21 @@ TEST(Mutex, SecondProcessLocksOnlyAfterTheFirstReleases) {
     EXPECT_EQ(IsExistMutex(name.c_str()), 0);
 }
 
+TEST(Mutex, CountersUnderTheLockLoseNoIncrement) {
+    std::string name = unique_name("count");
+    std::string file = mark("counter");
+    zt::write_file(file, "0");
+    {
+        running a("count " + name + " \"" + file + "\" 150");
+        running b("count " + name + " \"" + file + "\" 150");
+        running c("count " + name + " \"" + file + "\" 150");
+        EXPECT_EQ(a.finish(), 0);
+        EXPECT_EQ(b.finish(), 0);
+        EXPECT_EQ(c.finish(), 0);
+    }
+    EXPECT_EQ(zt::read_file(file), "450");
+}
+
 TEST(Mutex, KilledHolderReleasesTheLockAndTheName) {
     std::string name = unique_name("killed");
     std::string a = mark("killed-a"), b = mark("killed-b");

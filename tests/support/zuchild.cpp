@@ -12,6 +12,8 @@
 //                                  "locked"); holds MS; MARK.releasing;
 //                                  MutexLockEnd
 //   zuchild reenter NAME MARK      locks twice in one thread; MARK.result
+//   zuchild count NAME FILE N      N times under the lock: reads the number
+//                                  in FILE and writes it back plus one
 //   zuchild dup NAME MARK MS       ZuCheckDupProcessStart; MARK.result
 //                                  ("null" / "handle"); holds MS;
 //                                  MARK.closing; ZuCheckDupProcessEnd
@@ -100,6 +102,23 @@ int main(int argc, char **argv) {
         std::snprintf(text, sizeof text, "distinct=%d end2=%d end1=%d end_again=%d", h1 && h2 && h1 != h2, end2,
                       end1, again);
         mark(std::string(argv[3]) + ".result", text);
+        return 0;
+    }
+    if (mode == "count" && argc == 5) {
+        for (int i = std::atoi(argv[4]); i > 0; --i) {
+            void *h = MutexLockStart(argv[2], 0);
+            long n = 0;
+            if (FILE *f = std::fopen(argv[3], "rb")) {
+                if (std::fscanf(f, "%ld", &n) != 1) n = -1000000;
+                std::fclose(f);
+            }
+            if (FILE *f = std::fopen(argv[3], "wb")) {
+                std::fprintf(f, "%ld", n + 1);
+                std::fclose(f);
+            }
+            MutexLockEnd(h);
+            ZuCheckDupProcessEnd(h);  // closes the handle
+        }
         return 0;
     }
     if (mode == "dup" && argc == 5) {
