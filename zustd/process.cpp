@@ -130,13 +130,14 @@ private:
 
 void pumping_sleep(unsigned ms, const char *trace) {
     std::uintptr_t id = zp::set_thread_timer(ms, sleep_timer_routine);
-    if (trace) debf("%s zuSleep(%5u) timer_id=%.8X %s\r\n", now_string(), ms, hex32(id), trace);
     if (!id) {
         // No timer (no message queue on this system): a plain sleep.
+        if (trace) debf("%s zuSleep(%5u) timer_id=%.8X %s\r\n", now_string(), ms, 0u, trace);
         zp::sleep_ms(ms < TIMER_MINIMUM_MS ? TIMER_MINIMUM_MS : ms);
         return;
     }
     sleep_slot_lease lease(id);
+    if (trace) debf("%s zuSleep(%5u) timer_id=%.8X %s\r\n", now_string(), ms, hex32(id), trace);
     sleep_slot *slot = lease.slot();
     zp::message m;
     for (;;) {

@@ -90,7 +90,9 @@ int main(int argc, char **argv) {
         mark(m + ".locked", argc == 6 ? (exists(argv[5]) ? "after" : "before") : "locked");
         zp::sleep_ms(static_cast<unsigned>(std::atoi(argv[4])));
         mark(m + ".releasing", "releasing");
-        return MutexLockEnd(h) == 1 ? 0 : 102;
+        int released = MutexLockEnd(h);
+        ZuCheckDupProcessEnd(h);  // closes the handle
+        return released == 1 ? 0 : 102;
     }
     if (mode == "reenter" && argc == 4) {
         void *h1 = MutexLockStart(argv[2], 0);
@@ -102,6 +104,8 @@ int main(int argc, char **argv) {
         std::snprintf(text, sizeof text, "distinct=%d end2=%d end1=%d end_again=%d", h1 && h2 && h1 != h2, end2,
                       end1, again);
         mark(std::string(argv[3]) + ".result", text);
+        ZuCheckDupProcessEnd(h1);
+        ZuCheckDupProcessEnd(h2);
         return 0;
     }
     if (mode == "count" && argc == 5) {
