@@ -565,11 +565,19 @@ int shell_open(const char *file, int show_mode) {
         at = end + 1;
     }
     if (!found) return 31;
+    // Quoted for the splitting above: backslashes before a quote doubled.
     std::string quoted = "xdg-open \"";
+    std::size_t backslashes = 0;
     for (const char *p = file; *p; ++p) {
-        if (*p == '"') quoted += '\\';
+        if (*p == '\\') {
+            ++backslashes;
+        } else {
+            if (*p == '"') quoted.append(backslashes + 1, '\\');
+            backslashes = 0;
+        }
         quoted += *p;
     }
+    quoted.append(backslashes, '\\');
     quoted += '"';
     process_info pi;
     if (!create_process(quoted.c_str(), show_mode, &pi)) return 31;

@@ -125,6 +125,10 @@ TEST(Programs, StartFailureReportsTheSystemCode) {
 TEST(Programs, CommandLineIsSplitAsTheWindowsRuntimeDoes) {
     std::string got = ZuCommandRedirect(child(R"(args "a b" c\"d e\\"f g" "" h\\i)").c_str());
     EXPECT_EQ(got, R"([a b][c"d][e\f g][][h\\i])");
+#ifndef _WIN32
+    // The second byte of 表 is a backslash: it escapes nothing.
+    EXPECT_STREQ(ZuCommandRedirect(child(R"(args "表" x表)").c_str()), "[表][x表]");
+#endif
 }
 
 TEST(Programs, SystemGivesTheCommandsExitStatus) {
