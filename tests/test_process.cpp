@@ -7,6 +7,7 @@
 #include <random>
 #include <regex>
 #include <string>
+#include <thread>
 
 #include "base/base.h"
 #include "test_support.h"
@@ -219,6 +220,25 @@ TEST(Mutex, LockIsReentrantForItsThreadWithANewHandlePerCall) {
     EXPECT_EQ(other.finish(), 0);
     ZuCheckDupProcessEnd(h);  // releases (not owned) and closes
     EXPECT_EQ(IsExistMutex(name.c_str()), 0);
+}
+
+TEST(Mutex, OtherThreadOfTheProcessWaitsForTheOwner) {
+    std::string name = unique_name("thread");
+    std::atomic<int> stage{0};
+    std::thread owner([&] {
+        void *h = MutexLockStart(name.c_str(), 0);
+        stage = 1;
+        zp::sleep_ms(300);
+        stage = 2;
+        MutexLockEnd(h);
+        ZuCheckDupProcessEnd(h);
+    });
+    while (stage.load() == 0) zp::sleep_ms(5);
+    void *h = MutexLockStart(name.c_str(), 0);
+    EXPECT_EQ(stage.load(), 2);
+    owner.join();
+    EXPECT_EQ(MutexLockEnd(h), 1);
+    ZuCheckDupProcessEnd(h);
 }
 
 TEST(DupGuard, SecondInstanceGetsNullWhileTheFirstHoldsItsHandle) {
