@@ -158,3 +158,111 @@ std::size_t sjis_to_utf8(const char *sjis, char *out, std::size_t size);
 // UTF-8 text as Shift-JIS; false when a character has no Shift-JIS form.
 bool utf8_to_sjis(const char *utf8, char *out, std::size_t size);
 }  // namespace zp
+
+// ---- processes, named mutexes, waits and the message queue -------------
+namespace zp {
+
+// A kernel object handle (process, thread, mutex).  Windows: the HANDLE.
+// POSIX: an object of this layer, closed with close_handle.
+using os_handle = void *;
+
+// Wait results (WaitForSingleObject).
+enum : unsigned {
+    WAIT_SIGNALED = 0,
+    WAIT_WAS_ABANDONED = 0x80,
+    WAIT_TIMED_OUT = 258,
+    WAIT_FAILURE = 0xFFFFFFFFu,
+};
+constexpr unsigned WAIT_FOREVER = 0xFFFFFFFFu;
+
+bool close_handle(os_handle h);
+// Wait for a process to end or for the ownership of a mutex, at most `ms`
+// milliseconds (WAIT_FOREVER: no limit).
+unsigned wait_handle(os_handle h, unsigned ms);
+
+// Start a program from its command line without a command interpreter; the
+// new process inherits the caller's inheritable (standard) handles and gets
+// a window of 300 x 300 pixels shown with `show_mode` (SW_ codes; ignored on
+// POSIX, which splits the command line as the Windows C runtime does).
+// false on failure, the code in last_error().
+struct process_info {
+    os_handle process;
+    os_handle thread;
+};
+bool create_process(const char *command_line, int show_mode, process_info *info);
+// Exit code of an ended process; false when it cannot be read.  On POSIX a
+// process ended by a signal gives the code Windows gives for the same end
+// (0xC0000005 for SIGSEGV, 3 for SIGABRT) or 128 + the signal number.
+bool exit_code(os_handle process, unsigned *code);
+// End a process at once with that exit code (POSIX: SIGKILL).
+bool terminate_process(os_handle process, unsigned code);
+
+// Run a program hidden with its standard input, output and error connected
+// to pipes: the input is closed (at once on POSIX, after the program became
+// idle for input or 1000 ms on Windows), both outputs are read while it
+// runs, and the call returns once it has ended and what it wrote is read.
+// The first out_size / err_size bytes of each stream are kept (the rest is
+// read and dropped, so a talkative program never blocks on a full pipe);
+// the lengths go to *out_len / *err_len.  false when the pipes cannot be
+// made or the program does not start.
+bool run_redirected(const char *command_line, char *out, unsigned out_size, unsigned *out_len,
+                    char *err, unsigned err_size, unsigned *err_len);
+
+// The C library's command interpreter call; on POSIX the exit status of the
+// shell (as on Windows), -1 when it cannot run.
+int run_shell(const char *command);
+
+// Open a file or document with the shell's default action.  Returns the
+// shell's code: above 32 on success, 31 when no program is associated, 2
+// when the file does not exist.  POSIX: through xdg-open when it exists.
+int shell_open(const char *file, int show_mode);
+
+// Named mutexes.  A name exists while any process holds a handle to it;
+// ownership is per thread, exclusive between processes and recursive for
+// the owning thread; a process that ends releases its ownership and handles.
+// create: opens the existing one (last_error() then E_ALREADY_EXISTS) or
+// makes a new one, owned by the calling thread when `initial_owner`.
+// open: only an existing one (E_FILE_NOT_FOUND when there is none).
+os_handle mutex_create(const char *name, bool initial_owner);
+os_handle mutex_open(const char *name);
+// Give up one level of ownership; false (E_NOT_OWNER) when the calling
+// thread does not own it.
+bool mutex_release(os_handle h);
+constexpr unsigned E_NOT_OWNER = 288;
+
+// ---- the calling thread's message queue and windows -----------------------
+// POSIX has no message queue: nothing is ever queued, no timer is made and
+// no window is found.
+enum : unsigned { MSG_QUIT = 0x0012, MSG_TIMER = 0x0113 };
+struct message {
+    void *window;
+    unsigned id;
+    std::uintptr_t wparam;
+    std::intptr_t lparam;
+    alignas(8) unsigned char raw[64];   // the system's own record
+};
+// Take one message without waiting; false when none is queued.
+bool peek_message(message *m);
+// Wait for the next message: 1, 0 for a quit message, -1 on failure (and
+// at once on POSIX).
+int get_message(message *m);
+// Translate and dispatch (a timer message with a routine runs the routine).
+void dispatch_message(const message *m);
+// A thread timer that runs `routine` with its identifier each time its timer
+// message is dispatched; 0 on failure (always on POSIX).
+using timer_routine = void (*)(std::uintptr_t id);
+std::uintptr_t set_thread_timer(unsigned ms, timer_routine routine);
+bool kill_thread_timer(std::uintptr_t id);
+// Post a timer message for `id` (no routine) to the calling thread.
+bool post_timer_message(std::uintptr_t id);
+void sleep_ms(unsigned ms);
+// Milliseconds of the C library's clock (Windows: since the process
+// started; POSIX: a monotonic clock).
+long clock_ms();
+// A top-level window of that class exists.
+bool find_window_class(const char *class_name);
+// Bring a window to the foreground even when another thread owns the
+// foreground; non-zero on success.
+int force_foreground_window(void *window);
+
+}  // namespace zp
