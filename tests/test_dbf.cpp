@@ -271,7 +271,17 @@ TEST_F(Dbf, DamagedFilesGiveNoHandle) {
     // A missing file is IE_NOFILE.
     std::size_t mark = zt::log_mark();
     EXPECT_EQ(dbf_open(path("none.dbf").c_str()), nullptr);
-    EXPECT_TRUE(zt::has(zt::log_since(mark), "IE_NOFILE( 3) オープンするファイルがない"));
+    std::string log = zt::log_since(mark);
+    EXPECT_TRUE(zt::has(log, "IE_NOFILE( 3) オープンするファイルがない"));
+    EXPECT_TRUE(zt::has(log, " dbf_open() '" + path("none.dbf") + "' ")) << log;
+    EXPECT_TRUE(zt::has(log, "(2)\r\n")) << log;  // the system's text of the error code
+    // A table that cannot be created is IE_FOPEN.
+    mark = zt::log_mark();
+    dbf_spec spec = {"A", 'C', 1, 1};
+    EXPECT_EQ(dbf_create(zt::join(path("no-such-folder"), "x.dbf").c_str(), &spec, 1), nullptr);
+    log = zt::log_since(mark);
+    EXPECT_TRUE(zt::has(log, "IE_FOPEN( 2) ファイルオープンエラー  zu_db_err()")) << log;
+    EXPECT_TRUE(zt::has(log, "(3)\r\n")) << log;
 }
 
 TEST_F(Dbf, FieldNameFillingAllElevenBytesStaysTerminated) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/base.h"
+#include "zustd.h"
 
 namespace {
 
@@ -92,6 +93,13 @@ void fill_field(dbf_field *f) {
     f->kind = f->desc[31];
 }
 
+// Why the system refused a file call, beside the ISAM report.
+void log_system_error(const char *site, const char *path) {
+    unsigned code = zp::last_error();
+    const char *text = zu_call([&] { return GetLastError2MessageErrorCode(code); });
+    write_error_log("%s %s '%s' %s\r\n", now_string(), site, path, text ? text : "");
+}
+
 // A damaged or foreign header: one line naming what is wrong, then the ISAM report.
 dbf *refuse(dbf *dp, unsigned line, const char *format, ...) __attribute__((format(printf, 3, 4)));
 dbf *refuse(dbf *dp, unsigned line, const char *format, ...) {
@@ -128,6 +136,7 @@ dbf *dbf_open(const char *path) {
     dbf *dp = new_handle(path);
     dp->fh = zp::lopen(path, zp::OF_READWRITE_);
     if (dp->fh == zp::HFILE_ERR) {
+        log_system_error("dbf_open()", dp->path);
         ZU_DB_ERR(IE_NOFILE, UNIT);
         release(dp);
         return nullptr;
@@ -177,6 +186,7 @@ dbf *dbf_create(const char *path, const dbf_spec *specs, int count) {
     // An existing file of that name is cut: no tail of an older table stays behind.
     dp->fh = zp::lcreat(path);
     if (dp->fh == zp::HFILE_ERR) {
+        log_system_error("dbf_create()", dp->path);
         ZU_DB_ERR(IE_FOPEN, UNIT);
         release(dp);
         return nullptr;
