@@ -126,6 +126,14 @@ TEST_F(Zdb, CreateFromDefinitionFile) {
     EXPECT_EQ(r, "フィールド長エラー[a](200) DBE::create_table");
     r = raised([&] { return zdbCreateTable(path("NODEF.DBF").c_str()); });
     EXPECT_TRUE(zt::has(r, "NODEF.FIELD")) << r;
+    // Bare LF line ends: every line still counts.
+    zt::write_file(path("LF.FIELD"), "a,A,3\nb,N\n");
+    void *lf = call([&] { return zdbCreateTable(path("LF.DBF").c_str()); });
+    ASSERT_NE(lf, nullptr);
+    open_handles.push_back(lf);
+    EXPECT_EQ(call([&] { return zdbGetNField(lf); }), 2);
+    r = raised([&] { create("HUGE", {"a,A,30000", "b,A,3000"}); });
+    EXPECT_EQ(r, "レコード長オーバー[b] DBE::create_table");
     r = raised([&] { return zdbCreateTable(""); });
     EXPECT_EQ(r, "field_fnameがセットされていません。");
 }

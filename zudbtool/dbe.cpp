@@ -238,17 +238,80 @@ void DBE::reopen() {
     open(p, m);
 }
 
+namespace {
+// One line of the definition file: true for a field line, whose
+// specification is then in `s`; index lines, comments and lines of other
+// letters give false.
+bool field_line(char *line, dbf_spec &s) {
+    line[std::strcspn(line, "\r")] = '\0';
+    if (line[0] == '*') return false;
+    char *cols[3] = {line, nullptr, nullptr};
+    int ncol = 1;
+    for (char *q = line; *q && ncol < 3; ++q) {
+        if (zu_lead_byte(static_cast<unsigned char>(*q)) && q[1]) {
+            ++q;
+            continue;
+        }
+        if (*q == ',') {
+            *q = '\0';
+            cols[ncol++] = q + 1;
+        }
+    }
+    if (ncol < 2) return false;
+    if (cols[2]) {
+        if (char *c = std::strchr(cols[2], ',')) *c = '\0';
+    }
+    char *name = trim(cols[0]);
+    char *type = trim(cols[1]);
+    char *len = cols[2] ? trim(cols[2]) : nullptr;
+    s = dbf_spec{};
+    switch (type[0]) {
+    case 'A': case 'a': s.type = 'C'; s.kind = 1; s.len = 16; break;
+    case 'N': case 'n': s.type = 'N'; s.kind = 2; s.len = 8; break;
+    case '@': s.type = 'C'; s.kind = 3; s.len = 24; len = nullptr; break;
+    default: return false;  // index lines and other letters
+    }
+    if (!*name) return false;
+    if (std::strlen(name) > 10) zdb_raise("フィールド名長オーバー[%s] DBE::create_table", name);
+    if (len && *len) {
+        // A length the table could not hold (none, negative, or for a
+        // numeric field more than its signed byte takes) is refused.
+        long given = std::strtol(len, nullptr, 10);
+        if (given < 1 || given > 65535 || (s.type == 'N' && given > 127))
+            zdb_raise("フィールド長エラー[%s](%ld) DBE::create_table", name, given);
+        s.len = static_cast<std::uint16_t>(given);
+    }
+    std::memcpy(s.name, name, std::strlen(name));
+    return true;
+}
+
+// Calls `f` for each line of the definition file.  Lines end in CR LF; a
+// file with bare LF line ends is split at them too.
+template <class F>
+void each_line(const char *name, F &&f) {
+    ZUIO in;
+    in.flags |= ZUIO_QUIET;
+    in.open(name, ZUIO_READ, 64);
+    while (char *rec = in.reads()) {
+        rec[std::strcspn(rec, "\r")] = '\0';
+        for (char *line = rec;;) {
+            char *lf = std::strchr(line, '\n');
+            if (lf) *lf = '\0';
+            f(line);
+            if (!lf) break;
+            line = lf + 1;
+            if (!*line) break;
+        }
+    }
+    in.close();
+}
+}  // namespace
+
 bool DBE::create_table(const char *p) {
     if (!p || !*p) zdb_raise("%s", "field_fnameがセットされていません。");
     set_fname(p);
     int lines = 0;
-    {
-        ZUIO f;
-        f.flags |= ZUIO_QUIET;
-        f.open(field_fname, ZUIO_READ, 64);
-        while (f.reads()) ++lines;
-        f.close();
-    }
+    each_line(field_fname, [&](char *) { ++lines; });
     dbf_spec *specs = static_cast<dbf_spec *>(std::calloc(lines > 0 ? lines : 1, sizeof(dbf_spec)));
     if (!specs) {
         zu_db_err(IE_MEMORY999, "Db_emlt", __LINE__, "IE_MEMORY999");
@@ -257,63 +320,14 @@ bool DBE::create_table(const char *p) {
     int count = 0;
     unsigned long total = 1;
     try {
-        ZUIO f;
-        f.flags |= ZUIO_QUIET;
-        f.open(field_fname, ZUIO_READ, 64);
-        while (char *line = f.reads()) {
-            if (count >= lines) break;
-            line[std::strcspn(line, "\r\n")] = '\0';
-            if (line[0] == '*') continue;
-            char *cols[3] = {line, nullptr, nullptr};
-            int ncol = 1;
-            for (char *q = line; *q && ncol < 3; ++q) {
-                if (zu_lead_byte(static_cast<unsigned char>(*q)) && q[1]) {
-                    ++q;
-                    continue;
-                }
-                if (*q == ',') {
-                    *q = '\0';
-                    cols[ncol++] = q + 1;
-                }
-            }
-            if (ncol < 2) continue;
-            if (cols[2]) {
-                if (char *c = std::strchr(cols[2], ',')) *c = '\0';
-            }
-            char *name = trim(cols[0]);
-            char *type = trim(cols[1]);
-            int given = cols[2] ? std::atoi(trim(cols[2])) : 0;
-            bool has_len = cols[2] && *trim(cols[2]);
-            dbf_spec s{};
-            switch (type[0]) {
-            case 'A': case 'a': s.type = 'C'; s.kind = 1; s.len = 16; break;
-            case 'N': case 'n': s.type = 'N'; s.kind = 2; s.len = 8; break;
-            case '@': s.type = 'C'; s.kind = 3; s.len = 24; has_len = false; break;
-            default: continue;  // index lines and other letters
-            }
-            if (!*name) continue;
-            if (std::strlen(name) > 10) {
-                f.close();
-                zdb_raise("フィールド名長オーバー[%s] DBE::create_table", name);
-            }
-            if (has_len) {
-                // A length the table could not hold (none, negative, or for a
-                // numeric field more than its signed byte takes) is refused.
-                if (given < 1 || given > 65535 || (s.type == 'N' && given > 127)) {
-                    f.close();
-                    zdb_raise("フィールド長エラー[%s](%d) DBE::create_table", name, given);
-                }
-                s.len = static_cast<std::uint16_t>(given);
-            }
+        each_line(field_fname, [&](char *line) {
+            dbf_spec s;
+            if (count >= lines || !field_line(line, s)) return;
             total += s.len;
-            if (total > 32767) {
-                f.close();
-                zdb_raise("レコード長オーバー[%s] DBE::create_table", name);
-            }
-            std::memcpy(s.name, name, std::strlen(name));
+            // The header and record lengths are signed 16-bit numbers.
+            if (total > 32767 || count >= 1022) zdb_raise("レコード長オーバー[%s] DBE::create_table", s.name);
             specs[count++] = s;
-        }
-        f.close();
+        });
     } catch (char *) {
         std::free(specs);
         throw;
