@@ -669,5 +669,5 @@ void DBE::clear_table() {
         go_top();
     }
     reopen();
-    clear_buf();
+    if (dbp) clear_buf();  // a reopen that gave no table leaves nothing to clear
 }
