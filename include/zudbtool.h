@@ -1,7 +1,65 @@
-/* ZUDBTOOL: the table engine for dBASE III tables with NDX indexes. */
+/* ZUDBTOOL: the table engine for dBASE III tables with NDX indexes.
+ * A handle is the table object made by an open or create call; it is valid
+ * until zdbClose.  Texts are Shift-JIS; returned texts stay valid until the
+ * next call on the same handle. */
 #ifndef ZUDBTOOL_H
 #define ZUDBTOOL_H
 
 #include "zucall.h"
+
+/* ---- tables ---- */
+ZU_API void *ZU_CALL zdbCreateTable(const char *path);
+ZU_API void *ZU_CALL zdbOpenTable(const char *path, const char *mutex_name);
+ZU_API void *ZU_CALL zdbOpenTableS(const char *path, const char *mutex_name);
+ZU_API int ZU_CALL zdbClose(void *dbe);
+ZU_API int ZU_CALL zdbReOpen(void *dbe);
+
+/* ---- fields ---- */
+ZU_API const char *ZU_CALL zdbGS(void *dbe, const char *field);
+ZU_API const char *ZU_CALL zdbGSBin(void *dbe, const char *field);
+ZU_API int ZU_CALL zdbGI(void *dbe, const char *field);
+ZU_API int ZU_CALL zdbSS(void *dbe, const char *field, const char *text);
+ZU_API int ZU_CALL zdbSSBin(void *dbe, const char *field, const char *bytes);
+ZU_API int ZU_CALL zdbSI(void *dbe, const char *field, int value);
+ZU_API int ZU_CALL zdbSD(void *dbe, const char *field, int value);
+ZU_API int ZU_CALL zdbIsNull(void *dbe, const char *field);
+ZU_API int ZU_CALL zdbIsFieldExist(void *dbe, const char *field);
+ZU_API int ZU_CALL zdbGetNField(void *dbe);
+ZU_API const char *ZU_CALL zdbGetFieldName(void *dbe, int number);
+ZU_API int ZU_CALL zdbGetFieldLength(void *dbe, const char *field);
+ZU_API int ZU_CALL zdbGetFieldType(void *dbe, const char *field);
+ZU_API const char *ZU_CALL zdbGetRecord(void *dbe);
+ZU_API char *ZU_CALL zdbGetRecordDebug(void *dbe);
+ZU_API int ZU_CALL zdbClearBuf(void *dbe);
+
+/* ---- records ---- */
+ZU_API int ZU_CALL zdbAppend(void *dbe);
+ZU_API int ZU_CALL zdbUpdate(void *dbe);
+ZU_API int ZU_CALL zdbDeleteRecord(void *dbe, int mode);
+ZU_API int ZU_CALL zdbIsDeteteRecord(void *dbe);
+ZU_API int ZU_CALL zdbClearTable(void *dbe);
+
+/* ---- position ---- */
+ZU_API int ZU_CALL zdbTop(void *dbe);
+ZU_API int ZU_CALL zdbBottom(void *dbe);
+ZU_API int ZU_CALL zdbSkip(void *dbe, int count);
+ZU_API int ZU_CALL zdbEof(void *dbe);
+ZU_API int ZU_CALL zdbBof(void *dbe);
+ZU_API int ZU_CALL zdbRecordNo(void *dbe);
+ZU_API int ZU_CALL zdbSetRecordNo(void *dbe, int record_number);
+ZU_API int ZU_CALL zdbRecordCount(void *dbe);
+ZU_API int ZU_CALL zdbRecordCount2(void *dbe);
+
+/* ---- table information ---- */
+ZU_API const char *ZU_CALL zdbGetDBFPathFileName(void *dbe);
+ZU_API const char *ZU_CALL zdbGetTableCreateDate(void *dbe);
+ZU_API int ZU_CALL zdbIsOldTable(void *dbe);
+
+/* ---- deleted-record switch and debug words ---- */
+ZU_API int zdbSetDeleteRecordUse(void);
+ZU_API int zdbSetDeleteRecordUnUse(void);
+ZU_API int zdbIsUseDeleteRecord(void);
+ZU_API int ZU_CALL zdbSetDebugMode(void *dbe, int mode);
+ZU_API int ZU_CALL zdbGetDebugMode(void *dbe);
 
 #endif

@@ -1,0 +1,141 @@
+// The table object: one open table (its .DBF file and, later, its indexes),
+// its record buffer and work buffer, and the named mutex held from open to
+// close.  The object's address is the handle that the zdb exports take.
+#pragma once
+
+#include "zudbtool/dbf.h"
+
+// The index file handle and the compound-key table of an open index belong
+// to the index layer; the table object only keeps their pointers.
+struct ndx;
+struct zdb_ckey;
+
+constexpr int ZDB_MAX_INDEX = 10;
+
+// The table handle: the table file joined with its open indexes, and the
+// position.
+struct zdb_dbp {
+    dbf *dp;
+    ndx *ip[ZDB_MAX_INDEX + 1];  // index numbers 1 .. 10; ip[0] unused
+    int cur;                     // current index, 0 = record-number order
+    int nidx;                    // number of open indexes
+    int rno;                     // current record number
+    bool bof;
+    bool eof;
+};
+
+// Raises a program error: formats (format texts up to 512 bytes) and hands
+// the text to err(), which logs, stores and throws it.
+[[noreturn]] void zdb_raise(const char *format, ...) __attribute__((format(printf, 1, 2)));
+
+// The process-wide deleted-record switch (off at load).
+extern bool zdb_use_deleted;
+
+// Copies `src` into `dst` of width `w`, blank-padded; a double-byte
+// character that would start on the last position is replaced by a blank.
+// True on overflow (the value was cut).
+bool zdb_padded_copy(char *dst, unsigned w, const char *src);
+
+class DBE {
+public:
+    DBE();
+    ~DBE();
+    DBE(const DBE &) = delete;
+    DBE &operator=(const DBE &) = delete;
+
+    // ---- life cycle ----
+    void open(const char *path, int mode);
+    bool create_table(const char *path);
+    void close();
+    void reopen();
+
+    // ---- fields ----
+    int fld_name2fld_no(const char *name) const;
+    // The field number of `name`, or a program error naming it.
+    int need_field(const char *name) const;
+    const dbf_field &field(int no) const { return dbp->dp->flp[no - 1]; }
+    int store(const char *src, int fno, bool raw);
+    const char *restore(int fno, bool raw);
+    void clear_buf();
+
+    // ---- position ----
+    void go_top();
+    void go_bottom();
+    int skip(int n);
+    void set_rno(int rno);
+    void load();
+    bool on_record() const { return !dbp->bof && !dbp->eof; }
+
+    // ---- records ----
+    int append(unsigned options);
+    int update(unsigned options);
+    int delete_record(int mode);
+    int is_deleted();
+    void clear_table();
+    void flush();
+
+    int n_rec() const { return dbf_n_rec(dbp->dp); }
+    unsigned rlen() const { return dbf_rlen(dbp->dp); }
+
+    // ---- data (in this order in the original object) ----
+    int mode = 0;             // 0 normal, 1 without indexes, 2 rebuilding the definition-file indexes
+    int match_lrec = 0;       // keys still to visit by seek_next (index layer)
+    char iname_fname[260] = "";
+    char field_fname[260] = "";
+    void *mutex = nullptr;    // from MutexLockStart
+    char *work = nullptr;     // results of reads, keys under construction
+    unsigned work_size = 0;
+    char *rec = nullptr;      // the current record's fields, NUL after the last
+    zdb_dbp *dbp = nullptr;   // null while no table is open
+    int private_word = 0;
+    int debug_word = 0;
+    char mutex_name[256] = "";
+    zdb_ckey *ckey[ZDB_MAX_INDEX + 1] = {};  // compound-key tables of indexes 1 .. 10
+    char path[260] = "";      // the path of the table, kept for messages after close
+
+    // ---- index layer seams ----
+    // Every call below is made by the table object at the point named; in
+    // record-number order with no index open each does nothing (dbe_index.cpp).
+    //
+    // Open, modes 0 and 2: open every index the .INAME file lists; false when
+    // the open must give no handle (an empty list).
+    bool idx_open_listed();
+    // Mode 2 open and table creation: recreate the indexes the .FIELD file defines.
+    void idx_recreate_defined();
+    // Unique-key check before append (append = true) or update; true for a
+    // duplicate, which has then been written to the message file.
+    bool idx_chk_dup(bool append);
+    // After the new record `rno` was written (rbp holds it): insert its keys.
+    void idx_append_keys(int rno);
+    // Before record `rno` is rewritten: rbp holds the old record, `fields`
+    // the new fields (record length - 1 bytes); move the keys that change.
+    void idx_update_keys(int rno, const char *fields);
+    // Before the last record `last` is removed (rbp holds it): delete its keys.
+    void idx_remove_keys(int last);
+    // Delete with mode 0 and a current index: the record that follows the
+    // current one in index order (0 for none), and going there afterwards.
+    int idx_following();
+    void idx_goto(int rno);
+    // Navigation through the current index (dbp->cur != 0).
+    void idx_top();
+    void idx_bottom();
+    void idx_move(int n);
+    void idx_position(int rno);  // put the index cursor on record rno
+    // Flush / close every open index; rebuild every open index empty (clear table).
+    void idx_flush_all();
+    void idx_close_all();
+    void idx_rebuild_all();
+
+private:
+    void set_fname(const char *p);
+    void zdb_open_dbf(const char *p);
+    void move(int n);
+    void pass(int dir);
+    void release_buffers();
+    void mutex_end();
+};
+
+// The live objects: a handle the exports are given must be one of them.
+void zdb_register(DBE *d);
+void zdb_unregister(DBE *d);
+bool zdb_is_live(const void *h);

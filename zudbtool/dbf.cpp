@@ -1,0 +1,390 @@
+// The .DBF table file.
+#include "zudbtool/dbf.h"
+
+#include <cstdarg>
+#include <climits>
+#include <cstring>
+
+#include "base/base.h"
+#include "zustd.h"
+
+namespace {
+
+const char *const k_messages[] = {
+    "メモリ不足",
+    "ファイルオープンエラー ",
+    "オープンするファイルがない",
+    "インデックスファイルが多すぎる",
+    "テンポラリファイルが作れない",
+    "指定されたキーが存在しない",
+    "キーが重複している",
+    "レコード番号が不正",
+    "ＢＯＦまたはＥＯＦ",
+    "構造ファイルが正しくない",
+    "ファイルｒｅａｄエラー",
+    "ファイルｗｒｉｔｅエラー",
+    "インデックスのキー表現式が不正",
+};
+
+const char UNIT[] = "ZD_Dbf";
+
+unsigned get16(const unsigned char *p) { return p[0] | (p[1] << 8); }
+std::int32_t get32(const unsigned char *p) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+                                     (static_cast<std::uint32_t>(p[2]) << 16) |
+                                     (static_cast<std::uint32_t>(p[3]) << 24));
+}
+void put16(unsigned char *p, unsigned v) {
+    p[0] = static_cast<unsigned char>(v & 0xFF);
+    p[1] = static_cast<unsigned char>((v >> 8) & 0xFF);
+}
+void put32(unsigned char *p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);
+}
+
+// Offset of record `rno` (1-based) in the file.
+long long record_offset(const dbf *dp, long long rno) {
+    return static_cast<long long>(dbf_hlen(dp)) + static_cast<long long>(dbf_rlen(dp)) * (rno - 1);
+}
+
+bool seek_to(const dbf *dp, long long offset) {
+    if (offset < 0 || offset > LONG_MAX) return false;
+    return zp::llseek(dp->fh, static_cast<long>(offset), zp::SEEK_BEGIN) == offset;
+}
+
+bool write_at(const dbf *dp, long long offset, const void *data, unsigned count) {
+    return seek_to(dp, offset) && zp::lwrite(dp->fh, data, count) == count;
+}
+
+void release(dbf *dp) {
+    if (!dp) return;
+    if (dp->fh != zp::HFILE_ERR) zp::lclose(dp->fh);
+    if (dp->flp) ZUFRE(dp->flp);
+    if (dp->rbp) ZUFRE(dp->rbp);
+    ZUFRE(dp);
+}
+
+dbf *new_handle(const char *path) {
+    dbf *dp = static_cast<dbf *>(ZUALC(sizeof(dbf)));
+    std::memset(dp, 0, sizeof *dp);
+    dp->fh = zp::HFILE_ERR;
+    zu_copy(dp->path, sizeof dp->path, path);
+    return dp;
+}
+
+// Makes rbp and sets each field's position in it.
+void place_fields(dbf *dp) {
+    unsigned rlen = dbf_rlen(dp);
+    dp->rbp = static_cast<unsigned char *>(ZUALC(rlen + 1));
+    std::memset(dp->rbp, ' ', rlen);
+    dp->rbp[rlen] = '\0';
+    unsigned pos = 1;
+    for (int i = 0; i < dp->nfld; ++i) {
+        dp->flp[i].pos = pos;
+        pos += dp->flp[i].len;
+    }
+}
+
+void fill_field(dbf_field *f) {
+    std::memcpy(f->name, f->desc, 11);
+    f->name[11] = '\0';
+    f->type = static_cast<char>(f->desc[11]);
+    f->len = get16(f->desc + 16);
+    f->kind = f->desc[31];
+}
+
+// Why the system refused a file call, beside the ISAM report.
+void log_system_error(const char *site, const char *path) {
+    unsigned code = zp::last_error();
+    const char *text = zu_call([&] { return GetLastError2MessageErrorCode(code); });
+    write_error_log("%s %s '%s' %s\r\n", now_string(), site, path, text ? text : "");
+}
+
+// A damaged or foreign header: one line naming what is wrong, then the ISAM report.
+dbf *refuse(dbf *dp, unsigned line, const char *format, ...) __attribute__((format(printf, 3, 4)));
+dbf *refuse(dbf *dp, unsigned line, const char *format, ...) {
+    char reason[512];
+    va_list ap;
+    va_start(ap, format);
+    zu_vformat(reason, sizeof reason, format, ap);
+    va_end(ap);
+    write_error_log("%s dbf_open() '%s' %s\r\n", now_string(), dp->path, reason);
+    zu_db_err(IE_READ, UNIT, line, "IE_READ");
+    release(dp);
+    return nullptr;
+}
+
+}  // namespace
+
+const char *zu_db_message(int code) {
+    if (code < 1 || code > 13) return "??????????";
+    return k_messages[code - 1];
+}
+
+int zu_db_err(int code, const char *unit, unsigned line, const char *name) {
+    write_error_log("%s ISAM：%s %4u: %s(%2u) %s zu_db_err()\r\n", now_string(), unit ? unit : "", line,
+                    name ? name : "", static_cast<unsigned>(code), zu_db_message(code));
+    return 0;
+}
+
+int dbf_n_rec(const dbf *dp) { return get32(dp->dhp + 4); }
+void dbf_set_n_rec(dbf *dp, int n) { put32(dp->dhp + 4, static_cast<std::uint32_t>(n)); }
+unsigned dbf_hlen(const dbf *dp) { return get16(dp->dhp + 8); }
+unsigned dbf_rlen(const dbf *dp) { return get16(dp->dhp + 10); }
+
+dbf *dbf_open(const char *path) {
+    dbf *dp = new_handle(path);
+    dp->fh = zp::lopen(path, zp::OF_READWRITE_);
+    if (dp->fh == zp::HFILE_ERR) {
+        log_system_error("dbf_open()", dp->path);
+        ZU_DB_ERR(IE_NOFILE, UNIT);
+        release(dp);
+        return nullptr;
+    }
+    std::uint64_t size = 0;
+    if (!zp::handle_size(dp->fh, &size) || zp::lread(dp->fh, dp->dhp, DBF_HEADER) != DBF_HEADER) {
+        ZU_DB_ERR(IE_READ, UNIT);
+        release(dp);
+        return nullptr;
+    }
+    // Header and record length are signed 16-bit in the layout.
+    int hlen = static_cast<std::int16_t>(get16(dp->dhp + 8));
+    int rlen = static_cast<std::int16_t>(get16(dp->dhp + 10));
+    if (hlen < static_cast<int>(DBF_HEADER + 1))
+        return refuse(dp, __LINE__, "ヘッダ長(%d)が不正です", hlen);
+    if (size < static_cast<std::uint64_t>(hlen))
+        return refuse(dp, __LINE__, "ファイル長(%lu)がヘッダ長(%d)より短いです", static_cast<unsigned long>(size),
+                      hlen);
+    int claimed = (hlen - 33) / 32;
+    if (claimed > 0) {
+        dp->flp = static_cast<dbf_field *>(ZUALC(static_cast<unsigned>(claimed) * sizeof(dbf_field)));
+        std::memset(dp->flp, 0, static_cast<unsigned>(claimed) * sizeof(dbf_field));
+    }
+    unsigned long sum = 1;
+    for (int i = 0; i < claimed; ++i) {
+        dbf_field *f = &dp->flp[i];
+        if (zp::lread(dp->fh, f->desc, DBF_DESC) != DBF_DESC) return refuse(dp, __LINE__, "フィールド記述が読めません");
+        if (f->desc[0] == 0x0D) break;  // terminator before the claimed end
+        fill_field(f);
+        if (f->len == 0) return refuse(dp, __LINE__, "フィールド %d (%s) の長さが 0 です", i + 1, f->name);
+        sum += f->len;
+        dp->nfld = i + 1;
+    }
+    if (rlen < 1 || sum != static_cast<unsigned long>(rlen))
+        return refuse(dp, __LINE__, "レコード長(%d)がフィールド長の合計+1(%lu)と違います", rlen, sum);
+    int n_rec = dbf_n_rec(dp);
+    std::uint64_t holds = (size - static_cast<std::uint64_t>(hlen)) / static_cast<std::uint64_t>(rlen);
+    if (n_rec < 0 || static_cast<std::uint64_t>(n_rec) > holds)
+        return refuse(dp, __LINE__, "レコード件数(%d)がファイルにあるレコード数(%lu)を超えています", n_rec,
+                      static_cast<unsigned long>(holds));
+    place_fields(dp);
+    return dp;
+}
+
+dbf *dbf_create(const char *path, const dbf_spec *specs, int count) {
+    dbf *dp = new_handle(path);
+    // An existing file of that name is cut: no tail of an older table stays behind.
+    dp->fh = zp::lcreat(path);
+    if (dp->fh == zp::HFILE_ERR) {
+        log_system_error("dbf_create()", dp->path);
+        ZU_DB_ERR(IE_FOPEN, UNIT);
+        release(dp);
+        return nullptr;
+    }
+    dp->dhp[0] = 3;
+    put16(dp->dhp + 8, 32u * static_cast<unsigned>(count) + 33u);
+    if (zp::lwrite(dp->fh, dp->dhp, DBF_HEADER) != DBF_HEADER) {
+        ZU_DB_ERR(IE_WRITE, UNIT);
+        release(dp);
+        return nullptr;
+    }
+    if (count > 0) {
+        dp->flp = static_cast<dbf_field *>(ZUALC(static_cast<unsigned>(count) * sizeof(dbf_field)));
+        std::memset(dp->flp, 0, static_cast<unsigned>(count) * sizeof(dbf_field));
+    }
+    dp->nfld = count;
+    unsigned rlen = 1;
+    for (int i = 0; i < count; ++i) {
+        dbf_field *f = &dp->flp[i];
+        const dbf_spec &s = specs[i];
+        std::size_t n = strnlen(s.name, 10);
+        for (std::size_t j = 0; j < n; ++j) {
+            unsigned char c = static_cast<unsigned char>(s.name[j]);
+            if (zu_lead_byte(c) && j + 1 < n) {
+                f->desc[j] = c;
+                f->desc[j + 1] = static_cast<unsigned char>(s.name[j + 1]);
+                ++j;
+            } else {
+                f->desc[j] = (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+            }
+        }
+        f->desc[11] = static_cast<unsigned char>(s.type);
+        put16(f->desc + 16, s.len);
+        f->desc[31] = s.kind;
+        fill_field(f);
+        rlen += s.len;
+    }
+    put16(dp->dhp + 10, rlen);
+    bool ok = true;
+    for (int i = 0; i < count && ok; ++i) ok = zp::lwrite(dp->fh, dp->flp[i].desc, DBF_DESC) == DBF_DESC;
+    static const unsigned char tail[2] = {0x0D, 0x1A};
+    if (ok) ok = zp::lwrite(dp->fh, tail, 2) == 2;
+    if (!ok) {
+        ZU_DB_ERR(IE_WRITE, UNIT);
+        release(dp);
+        return nullptr;
+    }
+    place_fields(dp);
+    dp->changed = true;
+    return dp;
+}
+
+bool dbf_flush(dbf *dp) {
+    bool ok = true;
+    if (dp->changed) {
+        zp::system_time t;
+        zp::local_time(&t);
+        dp->dhp[1] = static_cast<unsigned char>(t.year - 1900);
+        dp->dhp[2] = static_cast<unsigned char>(t.month);
+        dp->dhp[3] = static_cast<unsigned char>(t.day);
+        if (!write_at(dp, 0, dp->dhp, DBF_HEADER)) {
+            ZU_DB_ERR(IE_WRITE, UNIT);
+            ok = false;
+        } else {
+            static const unsigned char eof = 0x1A;
+            if (!write_at(dp, record_offset(dp, static_cast<long long>(dbf_n_rec(dp)) + 1), &eof, 1)) {
+                ZU_DB_ERR(IE_WRITE, UNIT);
+                ok = false;
+            } else {
+                dp->changed = false;
+            }
+        }
+    }
+    // The data goes to the disk now, not when the system gets round to it.
+    if (!zp::flush_file(dp->fh)) {
+        ZU_DB_ERR(IE_WRITE, UNIT);
+        ok = false;
+    }
+    return ok;
+}
+
+void dbf_close(dbf *dp) {
+    if (!dp) return;
+    if (dp->fh != zp::HFILE_ERR) {
+        dbf_flush(dp);
+        zp::lclose(dp->fh);
+        dp->fh = zp::HFILE_ERR;
+    }
+    release(dp);
+}
+
+int dbf_read(dbf *dp, int rno) {
+    if (rno <= 0 || rno > dbf_n_rec(dp)) {
+        write_error_log("%s dbf_read() rno=%u dhp->n_rec=%u dp->rbp:%s\r\n", now_string(), static_cast<unsigned>(rno),
+                        static_cast<unsigned>(dbf_n_rec(dp)), reinterpret_cast<const char *>(dp->rbp));
+        ZU_DB_ERR(IE_RECNO, UNIT);
+        return IE_RECNO;
+    }
+    if (rno == dp->held) return 0;
+    unsigned rlen = dbf_rlen(dp);
+    if (!seek_to(dp, record_offset(dp, rno)) || zp::lread(dp->fh, dp->rbp, rlen) != rlen) {
+        // A partly read record is not kept as if it were whole.
+        dp->held = 0;
+        ZU_DB_ERR(IE_READ, UNIT);
+        return IE_READ;
+    }
+    dp->held = rno;
+    return 0;
+}
+
+int dbf_write(dbf *dp, int rno) {
+    if (rno <= 0 || rno > dbf_n_rec(dp)) {
+        write_error_log("%s dbf_write() rno=%u dhp->n_rec=%u dp->rbp:%s\r\n", now_string(),
+                        static_cast<unsigned>(rno), static_cast<unsigned>(dbf_n_rec(dp)),
+                        reinterpret_cast<const char *>(dp->rbp));
+        ZU_DB_ERR(IE_RECNO, UNIT);
+        return IE_RECNO;
+    }
+    if (!write_at(dp, record_offset(dp, rno), dp->rbp, dbf_rlen(dp))) {
+        dp->held = 0;
+        ZU_DB_ERR(IE_WRITE, UNIT);
+        return IE_WRITE;
+    }
+    dp->held = rno;
+    dp->changed = true;
+    return 0;
+}
+
+int dbf_is_deleted(dbf *dp, int rno) {
+    if (dbf_read(dp, rno) != 0) return -1;
+    return dp->rbp[0] == '*' ? 1 : 0;
+}
+
+bool dbf_truncate(dbf *dp, int n) {
+    if (!zp::set_file_size(dp->fh, static_cast<std::uint64_t>(record_offset(dp, static_cast<long long>(n) + 1)))) {
+        ZU_DB_ERR(IE_WRITE, UNIT);
+        return false;
+    }
+    dbf_set_n_rec(dp, n);
+    if (dp->held > n) dp->held = 0;
+    dp->changed = true;
+    return true;
+}
+
+int dbf_pack(dbf *dp) {
+    int n = dbf_n_rec(dp);
+    int kept = 0;
+    for (int i = 1; i <= n; ++i) {
+        int r = dbf_read(dp, i);
+        if (r != 0) return r;
+        if (dp->rbp[0] == '*') continue;
+        ++kept;
+        if (kept != i && (r = dbf_write(dp, kept)) != 0) return r;
+    }
+    if (!dbf_truncate(dp, kept)) return IE_WRITE;
+    dp->held = 0;
+    return 0;
+}
+
+int dbf_zap(dbf *dp) {
+    if (!dbf_truncate(dp, 0)) return IE_WRITE;
+    dp->held = 0;
+    return 0;
+}
+
+namespace {
+struct stamp {
+    int year, month, day, hour, minute, second;
+};
+stamp read_stamp(const dbf *dp) {
+    const signed char *b = reinterpret_cast<const signed char *>(dp->dhp + 16);
+    return {2000 + b[0], b[1], b[2], b[3], b[4], b[5]};
+}
+}  // namespace
+
+bool dbf_is_old_table(const dbf *dp) {
+    stamp s = read_stamp(dp);
+    bool valid = s.year >= 1900 && s.year <= 2100 && s.month >= 1 && s.month <= 12 && s.day >= 1 && s.day <= 31 &&
+                 s.hour >= 0 && s.hour <= 23 && s.minute >= 0 && s.minute <= 59 && s.second >= 0 && s.second <= 59;
+    return !valid;
+}
+
+const char *dbf_create_date(const dbf *dp) {
+    static char text[32];
+    if (dbf_is_old_table(dp)) return nullptr;
+    stamp s = read_stamp(dp);
+    zu_format(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", s.year, s.month, s.day, s.hour, s.minute, s.second);
+    return text;
+}
+
+void dbf_set_create_stamp(dbf *dp) {
+    zp::system_time t;
+    zp::local_time(&t);
+    dp->dhp[16] = static_cast<unsigned char>(static_cast<signed char>(t.year - 2000));
+    dp->dhp[17] = static_cast<unsigned char>(t.month);
+    dp->dhp[18] = static_cast<unsigned char>(t.day);
+    dp->dhp[19] = static_cast<unsigned char>(t.hour);
+    dp->dhp[20] = static_cast<unsigned char>(t.minute);
+    dp->dhp[21] = static_cast<unsigned char>(t.second);
+    dp->changed = true;
+}

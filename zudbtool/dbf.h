@@ -1,0 +1,98 @@
+// The .DBF table file (dBASE III layout): open, create, close, flush, record
+// read and write by number, pack, zap, the creation stamp and the engine's
+// low-level ISAM report.
+//
+// Layout: a 32-byte header, 32-byte field descriptors, the terminator 0x0D,
+// then the records back to back (deletion flag byte, then the fields), then
+// the end-of-file byte 0x1A.  All integers are little-endian.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+// ISAM error codes.
+enum : int {
+    IE_MEMORY999 = 1,
+    IE_FOPEN = 2,
+    IE_NOFILE = 3,
+    IE_IDXOVER = 4,
+    IE_TMPFILE = 5,
+    IE_NOKEY = 6,
+    IE_DBLKEY = 7,
+    IE_RECNO = 8,
+    IE_EOF = 9,
+    IE_READ = 11,
+    IE_WRITE = 12,
+    IE_IDXKEY = 13,
+};
+
+// The ISAM report: one line in the error log, nothing raised; returns 0.
+// `unit` names the reporting source unit (ZD_Db, ZD_Idx, ZD_Sort, ZD_Dbf,
+// Db_emlt), `line` identifies the reporting site.
+int zu_db_err(int code, const char *unit, unsigned line, const char *name);
+// The message of an ISAM code ("??????????" outside 1-13).
+const char *zu_db_message(int code);
+
+#define ZU_DB_ERR(code, unit) zu_db_err((code), (unit), __LINE__, #code)
+
+constexpr unsigned DBF_HEADER = 32;
+constexpr unsigned DBF_DESC = 32;
+
+// One field as read from its descriptor.
+struct dbf_field {
+    unsigned char desc[DBF_DESC];  // the descriptor as in the file
+    char name[12];                 // the name, always NUL-terminated
+    char type;                     // type letter
+    unsigned len;                  // field length
+    unsigned char kind;            // record kind (descriptor byte 31)
+    unsigned pos;                  // position in rbp (1 + lengths before it)
+};
+
+// Field specification for create.
+struct dbf_spec {
+    char name[11];
+    char type;
+    std::uint16_t len;
+    unsigned char kind;
+};
+
+// The open table file.
+struct dbf {
+    char path[260];
+    zp::fhandle fh;
+    unsigned char dhp[DBF_HEADER];  // header copy
+    dbf_field *flp;                 // descriptors
+    int nfld;
+    unsigned char *rbp;             // record buffer: record length + 1 bytes
+    int held;                       // record number held in rbp, 0 = none
+    bool changed;                   // header changed since the last flush
+};
+
+// Header fields.
+int dbf_n_rec(const dbf *dp);
+void dbf_set_n_rec(dbf *dp, int n);
+unsigned dbf_hlen(const dbf *dp);
+unsigned dbf_rlen(const dbf *dp);
+
+dbf *dbf_open(const char *path);
+dbf *dbf_create(const char *path, const dbf_spec *specs, int count);
+void dbf_close(dbf *dp);
+// Writes the header if it changed and pushes the file's data to the disk;
+// false after a failed write.
+bool dbf_flush(dbf *dp);
+// 0 on success, else the ISAM code reported.
+int dbf_read(dbf *dp, int rno);
+int dbf_write(dbf *dp, int rno);
+// 1 when the record's flag byte is '*', 0 when not, -1 when it could not be read.
+int dbf_is_deleted(dbf *dp, int rno);
+// Cuts the file after `n` records and sets the count (used by delete and zap).
+bool dbf_truncate(dbf *dp, int n);
+int dbf_pack(dbf *dp);
+int dbf_zap(dbf *dp);
+
+// The creation stamp (bytes 16-21).
+bool dbf_is_old_table(const dbf *dp);
+// "%Y/%m/%d %H:%M:%S" in a static buffer, or null for an old table.
+const char *dbf_create_date(const dbf *dp);
+void dbf_set_create_stamp(dbf *dp);

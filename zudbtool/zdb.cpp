@@ -1,0 +1,316 @@
+// The zdb exports: the call interface over the table object.
+#include <cstdlib>
+#include <cstring>
+
+#include "base/base.h"
+#include "zudbtool.h"
+#include "zudbtool/dbe.h"
+
+namespace {
+
+// The table object behind a handle; a handle that is not an open table is a
+// program error, never used.
+DBE *H(void *h, const char *function) {
+    if (!h) zdb_raise("DBE Handle = 0 %s", function);
+    if (!zdb_is_live(h)) zdb_raise("プログラムエラー DBE Handle = %p は、開いているデータベースではありません %s", h, function);
+    DBE *d = static_cast<DBE *>(h);
+    if (!d->dbp) zdb_raise(" プログラムエラー '%s' このデータベースは、クローズしています\n", d->path);
+    return d;
+}
+
+void *open_table(const char *path, const char *mutex_name, int mode) {
+    DBE *d = new DBE;
+    if (mutex_name) zu_copy(d->mutex_name, sizeof d->mutex_name, mutex_name);
+    try {
+        d->open(path, mode);
+    } catch (char *) {
+        delete d;
+        throw;
+    }
+    if (!d->dbp) {
+        delete d;
+        return nullptr;
+    }
+    zdb_register(d);
+    return d;
+}
+
+// A field's text as an integer: 0 unless it is blanks, one minus sign,
+// then digits and dots.
+int text_to_int(const char *t) {
+    const char *p = t;
+    while (*p == ' ') ++p;
+    if (*p == '-') ++p;
+    for (; *p; ++p)
+        if (!((*p >= '0' && *p <= '9') || *p == '.')) return 0;
+    return std::atoi(t);
+}
+
+}  // namespace
+
+ZU_API void *ZU_CALL zdbCreateTable(const char *path) {
+    return zu_export([&]() -> void * {
+        DBE *d = new DBE;
+        bool ok;
+        try {
+            ok = d->create_table(path);
+        } catch (char *) {
+            delete d;
+            throw;
+        }
+        if (!ok) {
+            delete d;
+            return nullptr;
+        }
+        zdb_register(d);
+        return d;
+    });
+}
+
+ZU_API void *ZU_CALL zdbOpenTable(const char *path, const char *mutex_name) {
+    return zu_export([&] { return open_table(path, mutex_name, 0); });
+}
+
+ZU_API void *ZU_CALL zdbOpenTableS(const char *path, const char *mutex_name) {
+    return zu_export([&] { return open_table(path, mutex_name, 1); });
+}
+
+ZU_API int ZU_CALL zdbClose(void *dbe) {
+    return zu_export([&] {
+        if (!dbe) zdb_raise("%s", "DBE Handle = 0 zdbClose");
+        if (!zdb_is_live(dbe))
+            zdb_raise("プログラムエラー DBE Handle = %p は、開いているデータベースではありません %s", dbe, "zdbClose");
+        DBE *d = static_cast<DBE *>(dbe);
+        zdb_unregister(d);
+        if (!d->dbp) {
+            // Closed by a reopen that failed: only the object is left.
+            delete d;
+            return 0;
+        }
+        try {
+            d->close();
+        } catch (char *m) {
+            char text[1024];
+            zu_copy(text, sizeof text, m);
+            delete d;
+            err(9, "%s %s★\r\n", now_string(), text);
+            return -1;
+        }
+        delete d;
+        return 0;
+    });
+}
+
+ZU_API int ZU_CALL zdbReOpen(void *dbe) {
+    return zu_export([&] {
+        H(dbe, "zdbReOpen")->reopen();
+        return 0;
+    });
+}
+
+ZU_API const char *ZU_CALL zdbGS(void *dbe, const char *field) {
+    return zu_export([&] {
+        DBE *d = H(dbe, "zdbGS");
+        return d->restore(d->need_field(field), false);
+    });
+}
+
+ZU_API const char *ZU_CALL zdbGSBin(void *dbe, const char *field) {
+    return zu_export([&] {
+        DBE *d = H(dbe, "zdbGSBin");
+        return d->restore(d->need_field(field), true);
+    });
+}
+
+ZU_API int ZU_CALL zdbGI(void *dbe, const char *field) {
+    return zu_export([&] {
+        DBE *d = H(dbe, "zdbGI");
+        return text_to_int(d->restore(d->need_field(field), false));
+    });
+}
+
+ZU_API int ZU_CALL zdbSS(void *dbe, const char *field, const char *text) {
+    return zu_export([&] {
+        DBE *d = H(dbe, "zdbSS");
+        return d->store(text, d->need_field(field), false);
+    });
+}
+
+ZU_API int ZU_CALL zdbSSBin(void *dbe, const char *field, const char *bytes) {
+    return zu_export([&] {
+        DBE *d = H(dbe, "zdbSSBin");
+        return d->store(bytes, d->need_field(field), true);
+    });
+}
+
+ZU_API int ZU_CALL zdbSI(void *dbe, const char *field, int value) {
+    return zu_export([&] {
+        DBE *d = H(dbe, "zdbSI");
+        int no = d->need_field(field);
+        zu_format(d->work, d->work_size, "%d", value);
+        return d->store(d->work, no, false);
+    });
+}
+
+ZU_API int ZU_CALL zdbSD(void *dbe, const char *field, int value) { return 0; }
+
+ZU_API int ZU_CALL zdbIsNull(void *dbe, const char *field) {
+    return zu_export([&] {
+        DBE *d = H(dbe, "zdbIsNull");
+        return d->restore(d->need_field(field), false)[0] == '\0' ? 1 : 0;
+    });
+}
+
+ZU_API int ZU_CALL zdbIsFieldExist(void *dbe, const char *field) {
+    return zu_export([&] { return H(dbe, "zdbIsFieldExist")->fld_name2fld_no(field) > 0 ? 1 : 0; });
+}
+
+ZU_API int ZU_CALL zdbGetNField(void *dbe) {
+    return zu_export([&] { return H(dbe, "zdbGetNField")->dbp->dp->nfld; });
+}
+
+ZU_API const char *ZU_CALL zdbGetFieldName(void *dbe, int number) {
+    return zu_export([&]() -> const char * {
+        DBE *d = H(dbe, "zdbGetFieldName");
+        if (number < 1 || number > d->dbp->dp->nfld) return nullptr;
+        return d->field(number).name;
+    });
+}
+
+ZU_API int ZU_CALL zdbGetFieldLength(void *dbe, const char *field) {
+    return zu_export([&] {
+        DBE *d = H(dbe, "zdbGetFieldLength");
+        int no = d->fld_name2fld_no(field);
+        return no > 0 ? static_cast<int>(d->field(no).len) : 0;
+    });
+}
+
+ZU_API int ZU_CALL zdbGetFieldType(void *dbe, const char *field) {
+    return zu_export([&] {
+        DBE *d = H(dbe, "zdbGetFieldType");
+        int no = d->fld_name2fld_no(field);
+        return no > 0 ? static_cast<int>(d->field(no).kind) : 0;
+    });
+}
+
+ZU_API const char *ZU_CALL zdbGetRecord(void *dbe) {
+    return zu_export([&] { return H(dbe, "zdbGetRecord")->restore(0, false); });
+}
+
+ZU_API char *ZU_CALL zdbGetRecordDebug(void *dbe) {
+    return zu_export([&] { return H(dbe, "zdbGetRecordDebug")->rec; });
+}
+
+ZU_API int ZU_CALL zdbClearBuf(void *dbe) {
+    return zu_export([&] {
+        H(dbe, "zdbClearBuf")->clear_buf();
+        return 0;
+    });
+}
+
+ZU_API int ZU_CALL zdbAppend(void *dbe) {
+    return zu_export([&] { return H(dbe, "zdbAppend")->append(0); });
+}
+
+ZU_API int ZU_CALL zdbUpdate(void *dbe) {
+    return zu_export([&] { return H(dbe, "zdbUpdate")->update(0); });
+}
+
+ZU_API int ZU_CALL zdbDeleteRecord(void *dbe, int mode) {
+    return zu_export([&] { return H(dbe, "zdbDeleteRecord")->delete_record(mode); });
+}
+
+ZU_API int ZU_CALL zdbIsDeteteRecord(void *dbe) {
+    return zu_export([&] { return H(dbe, "zdbIsDeteteRecord")->is_deleted(); });
+}
+
+ZU_API int ZU_CALL zdbClearTable(void *dbe) {
+    return zu_export([&] {
+        H(dbe, "zdbClearTable")->clear_table();
+        return 0;
+    });
+}
+
+ZU_API int ZU_CALL zdbTop(void *dbe) {
+    return zu_export([&] {
+        H(dbe, "zdbTop")->go_top();
+        return 0;
+    });
+}
+
+ZU_API int ZU_CALL zdbBottom(void *dbe) {
+    return zu_export([&] {
+        H(dbe, "zdbBottom")->go_bottom();
+        return 0;
+    });
+}
+
+ZU_API int ZU_CALL zdbSkip(void *dbe, int count) {
+    return zu_export([&] { return H(dbe, "zdbSkip")->skip(count); });
+}
+
+ZU_API int ZU_CALL zdbEof(void *dbe) {
+    return zu_export([&] { return H(dbe, "zdbEof")->dbp->eof ? 1 : 0; });
+}
+
+ZU_API int ZU_CALL zdbBof(void *dbe) {
+    return zu_export([&] { return H(dbe, "zdbBof")->dbp->bof ? 1 : 0; });
+}
+
+ZU_API int ZU_CALL zdbRecordNo(void *dbe) {
+    return zu_export([&] { return H(dbe, "zdbRecordNo")->dbp->rno; });
+}
+
+ZU_API int ZU_CALL zdbSetRecordNo(void *dbe, int record_number) {
+    return zu_export([&] {
+        H(dbe, "zdbSetRecordNo")->set_rno(record_number);
+        return 0;
+    });
+}
+
+ZU_API int ZU_CALL zdbRecordCount(void *dbe) {
+    return zu_export([&] { return H(dbe, "zdbRecordCount")->n_rec(); });
+}
+
+ZU_API int ZU_CALL zdbRecordCount2(void *dbe) {
+    return zu_export([&] { return H(dbe, "zdbRecordCount2")->n_rec(); });
+}
+
+ZU_API const char *ZU_CALL zdbGetDBFPathFileName(void *dbe) {
+    return zu_export([&]() -> const char * { return H(dbe, "zdbGetDBFPathFileName")->dbp->dp->path; });
+}
+
+ZU_API const char *ZU_CALL zdbGetTableCreateDate(void *dbe) {
+    return zu_export([&] { return dbf_create_date(H(dbe, "zdbGetTableCreateDate")->dbp->dp); });
+}
+
+ZU_API int ZU_CALL zdbIsOldTable(void *dbe) {
+    return zu_export([&] { return dbf_is_old_table(H(dbe, "zdbIsOldTable")->dbp->dp) ? 1 : 0; });
+}
+
+ZU_API int zdbSetDeleteRecordUse(void) {
+    zdb_use_deleted = true;
+    return 1;
+}
+
+ZU_API int zdbSetDeleteRecordUnUse(void) {
+    zdb_use_deleted = false;
+    return 0;
+}
+
+ZU_API int zdbIsUseDeleteRecord(void) { return zdb_use_deleted ? 1 : 0; }
+
+ZU_API int ZU_CALL zdbSetDebugMode(void *dbe, int mode) {
+    return zu_export([&] {
+        DBE *d = H(dbe, "zdbSetDebugMode");
+        if (mode == 61190599)
+            d->private_word = mode;
+        else
+            d->debug_word = mode;
+        return 0;
+    });
+}
+
+ZU_API int ZU_CALL zdbGetDebugMode(void *dbe) {
+    return zu_export([&] { return H(dbe, "zdbGetDebugMode")->debug_word; });
+}
