@@ -435,7 +435,9 @@ TEST_F(Zdb, HandlesThatAreNotOpenTables) {
     EXPECT_TRUE(zt::has(r, "開いているデータベースではありません zdbClose")) << r;
     EXPECT_EQ(std::string(call([] { return ZuGetErrMsg(); })), r);
 
-    // A reopen that fails leaves a closed object: calls are refused, close frees it.
+#ifndef _WIN32
+    // A reopen that fails leaves a closed object: calls are refused, close
+    // frees it.  (Windows keeps the open table's file from being removed.)
     h = customers(1, "GONE");
     std::string p = path("GONE.DBF");
     zt::remove_file(p);
@@ -444,6 +446,7 @@ TEST_F(Zdb, HandlesThatAreNotOpenTables) {
     r = raised([&] { return zdbTop(h); });
     EXPECT_EQ(r, " プログラムエラー '" + p + "' このデータベースは、クローズしています\n");
     close(h);
+#endif
 }
 
 // Damaged files reach no handle through the exports either.
@@ -477,8 +480,6 @@ TEST_F(Zdb, DamagedFilesAreRefused) {
 // Two processes that open one table under one mutex name are serialised:
 // the second open returns only after the first close.
 TEST_F(Zdb, NamedMutexSerialisesProcesses) {
-    GTEST_SKIP() << "MutexLockStart of ZUSTD is still the placeholder that takes no lock; "
-                    "enable this test when the named-mutex lock is merged";
     customers(1);
     close(open_handles.back());
     std::string holder = zt::copy_program("zdbhold", dir);
