@@ -76,8 +76,10 @@ constexpr off_t OWN_BYTE = 0;
 constexpr off_t HOLD_BYTE = 1;
 
 std::mutex g_lock;  // guards everything below
-std::set<object *> g_objects;
-std::map<std::string, named_mutex *> g_names;
+// Never destroyed: handles stay valid while other modules' static
+// destructors still close them at exit.
+std::set<object *> &g_objects = *new std::set<object *>;
+std::map<std::string, named_mutex *> &g_names = *new std::map<std::string, named_mutex *>;
 std::vector<pid_t> g_orphans;  // ended handles closed before their process was reaped
 
 object *find_object(os_handle h) {
