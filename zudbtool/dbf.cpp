@@ -170,6 +170,25 @@ dbf *dbf_open(const char *path) {
         sum += f->len;
         dp->nfld = i + 1;
     }
+    if (rlen >= 1 && sum != static_cast<unsigned long>(rlen)) {
+        // Tables written by other dBASE programs keep the decimal count of a
+        // numeric field in byte 17.  When the record length agrees with
+        // their reading of those fields, take it: the length is byte 16.
+        unsigned long dbase_sum = 1;
+        for (int i = 0; i < dp->nfld; ++i) {
+            const dbf_field *f = &dp->flp[i];
+            bool numeric = f->type == 'N' || f->type == 'F';
+            dbase_sum += numeric && f->desc[17] != 0 ? f->desc[16] : f->len;
+        }
+        if (dbase_sum == static_cast<unsigned long>(rlen)) {
+            for (int i = 0; i < dp->nfld; ++i) {
+                dbf_field *f = &dp->flp[i];
+                if ((f->type == 'N' || f->type == 'F') && f->desc[17] != 0) f->len = f->desc[16];
+                if (f->len == 0) return refuse(dp, __LINE__, "フィールド %d (%s) の長さが 0 です", i + 1, f->name);
+            }
+            sum = dbase_sum;
+        }
+    }
     if (rlen < 1 || sum != static_cast<unsigned long>(rlen))
         return refuse(dp, __LINE__, "レコード長(%d)がフィールド長の合計+1(%lu)と違います", rlen, sum);
     int n_rec = dbf_n_rec(dp);

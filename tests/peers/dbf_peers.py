@@ -10,6 +10,7 @@ in zudb with the same values.  A missing peer is skipped with a line saying
 so; with no peer at all the script exits 77 (skipped).
 """
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -155,6 +156,15 @@ def main():
         check(header_stamp(theirs) == bytes(6), "python3-dbf leaves bytes 16-21 zero")
         check("old table" in zudb("info", theirs), "python3-dbf table is an old table")
         check(zudb_rows(theirs) == ROWS, "zudb reads the python3-dbf table: %s" % zudb_rows(theirs))
+        # Numeric fields with decimals keep the decimal count in byte 17.
+        priced = os.path.join(work, "PRICED.DBF")
+        in_python_dbf("t = dbf.Table(%r, 'CODE C(5); PRICE N(10,2)', dbf_type='db3', codepage='cp932')\n"
+                      "with t.open(dbf.READ_WRITE):\n"
+                      "    t.append(('A0001', 1234.5))\n"
+                      "    t.append(('A0002', -0.25))\n" % priced)
+        info = zudb("info", priced)
+        check("records: 2" in info and re.search(r"PRICE\s+length\s+10\b", info) is not None,
+              "zudb opens a python3-dbf table with an N(10,2) field: %s" % info)
         # A record marked deleted there is dropped when libxbase64 packs the file.
         if peers["xbase"]:
             packed = os.path.join(work, "PACKED.DBF")
