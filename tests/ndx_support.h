@@ -14,6 +14,13 @@
 
 namespace nt {
 
+// A key of `len` bytes: the text blank-padded.
+inline std::string pad(const std::string &s, std::size_t len) {
+    std::string k = s.substr(0, len);
+    k.resize(len, ' ');
+    return k;
+}
+
 struct col {
     std::string name;
     char type;
@@ -63,6 +70,93 @@ private:
     std::size_t at_ = 0;
 };
 
+// A table file (dBASE III layout) read straight from the disk.
+class dbf_file : public ndx_records {
+public:
+    explicit dbf_file(const std::string &path) : path_(path) {
+        fh_ = zp::lopen(path.c_str(), zp::OF_READ_);
+        unsigned char h[32];
+        if (fh_ == zp::HFILE_ERR || zp::lread(fh_, h, 32) != 32) return;
+        n_rec_ = static_cast<long>(h[4] | (h[5] << 8) | (h[6] << 16) | (static_cast<std::uint32_t>(h[7]) << 24));
+        hlen_ = h[8] | (h[9] << 8);
+        reclen_ = h[10] | (h[11] << 8);
+        unsigned pos = 1;
+        for (unsigned i = 0; i < (hlen_ - 33) / 32; ++i) {
+            unsigned char d[32];
+            if (zp::lread(fh_, d, 32) != 32) return;
+            std::size_t nl = 0;
+            while (nl < 11 && d[nl]) ++nl;
+            names_.push_back(std::string(reinterpret_cast<char *>(d), nl));
+            types_.push_back(static_cast<char>(d[11]));
+            lens_.push_back(d[16] | (d[17] << 8));
+            pos_.push_back(pos);
+            pos += lens_.back();
+        }
+        rec_.resize(reclen_ + 1);
+        ok_ = true;
+    }
+    ~dbf_file() override {
+        if (fh_ != zp::HFILE_ERR) zp::lclose(fh_);
+    }
+    bool ok() const { return ok_; }
+    const char *table_path() override { return path_.c_str(); }
+    int field_count() override { return static_cast<int>(names_.size()); }
+    ndx_field_desc field(int i) override { return {names_[i].c_str(), types_[i], lens_[i], pos_[i]}; }
+    long record_count() override { return n_rec_; }
+    bool rewind() override { return zp::llseek(fh_, static_cast<long>(hlen_), zp::SEEK_BEGIN) == static_cast<long>(hlen_); }
+    const unsigned char *next_record() override {
+        return zp::lread(fh_, rec_.data(), reclen_) == reclen_ ? rec_.data() : nullptr;
+    }
+    // Record `rno` (1-based), or null.
+    const unsigned char *record(long rno) {
+        long off = static_cast<long>(hlen_ + reclen_ * (rno - 1));
+        if (zp::llseek(fh_, off, zp::SEEK_BEGIN) != off) return nullptr;
+        return next_record();
+    }
+
+private:
+    std::string path_;
+    zp::fhandle fh_ = zp::HFILE_ERR;
+    bool ok_ = false;
+    long n_rec_ = 0;
+    unsigned hlen_ = 0, reclen_ = 0;
+    std::vector<std::string> names_;
+    std::vector<char> types_;
+    std::vector<unsigned> lens_, pos_;
+    std::vector<unsigned char> rec_;
+};
+
+// The bytes of a table file with character fields: header, descriptors,
+// terminator, records, end-of-file byte.
+inline std::string dbf_bytes(const std::vector<col> &cols, const std::vector<std::vector<std::string>> &rows) {
+    unsigned reclen = 1;
+    for (auto &c : cols) reclen += c.len;
+    unsigned hlen = 32 * static_cast<unsigned>(cols.size()) + 33;
+    std::string b(32, '\0');
+    b[0] = 3;
+    b[4] = static_cast<char>(rows.size());
+    b[5] = static_cast<char>(rows.size() >> 8);
+    b[8] = static_cast<char>(hlen);
+    b[9] = static_cast<char>(hlen >> 8);
+    b[10] = static_cast<char>(reclen);
+    b[11] = static_cast<char>(reclen >> 8);
+    for (auto &c : cols) {
+        std::string d(32, '\0');
+        d.replace(0, c.name.size(), c.name);
+        d[11] = c.type;
+        d[16] = static_cast<char>(c.len);
+        d[17] = static_cast<char>(c.len >> 8);
+        b += d;
+    }
+    b += '\r';
+    for (auto &r : rows) {
+        b += ' ';
+        for (std::size_t i = 0; i < cols.size(); ++i) b += pad(i < r.size() ? r[i] : "", cols[i].len);
+    }
+    b += '\x1A';
+    return b;
+}
+
 inline std::uint32_t u32(const std::string &b, std::size_t off) {
     auto p = reinterpret_cast<const unsigned char *>(b.data()) + off;
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
@@ -106,13 +200,6 @@ inline int count_of(const std::string &text, const std::string &what) {
     int n = 0;
     for (std::size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
     return n;
-}
-
-// A key of `len` bytes: the text blank-padded.
-inline std::string pad(const std::string &s, std::size_t len) {
-    std::string k = s.substr(0, len);
-    k.resize(len, ' ');
-    return k;
 }
 
 // All record numbers in index order.

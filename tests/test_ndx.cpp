@@ -379,3 +379,25 @@ TEST_F(Ndx, OpenAndCreateFailures) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Ndx, BuildFromATableFile) {
+    std::vector<col> cols = {{"CODE", 'C', 4}, {"NAME", 'C', 8}};
+    std::vector<std::vector<std::string>> rows;
+    for (int i = 0; i < 60; ++i) rows.push_back({key3((i * 7) % 60), "N" + key3(i)});
+    zt::write_file(path("T.DBF"), dbf_bytes(cols, rows));
+    dbf_file t(path("T.DBF"));
+    ASSERT_TRUE(t.ok());
+    ndx *ip = ndx_create(path("T.CODE.NAME.IDEX").c_str(), "CODE;NAME", false);
+    ASSERT_TRUE(ndx_build(ip, t));
+    EXPECT_EQ(ndx_key_len(ip), 12);
+    std::vector<std::uint32_t> got = walk(ip);
+    ASSERT_EQ(got.size(), 60u);
+    for (int i = 0; i < 60; ++i) EXPECT_EQ((got[i] - 1) * 7 % 60, static_cast<std::uint32_t>(i)) << i;
+    EXPECT_EQ(ndx_search(ip, (pad("K21", 4) + "N").data(), 5), 4u);
+    ndx_close(ip);
+    EXPECT_FALSE(zt::exists(path("T.CODE.NAME.$$1")));
+}
+
+}  // namespace
