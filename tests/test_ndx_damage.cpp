@@ -158,6 +158,33 @@ TEST_F(Damage, CyclesOfChildPages) {
     ndx_close(ip);
 }
 
+TEST_F(Damage, SharedEmptySubtreesEndTheStep) {
+    // Twenty levels, every child of a level the same page of the next, the
+    // last an empty leaf: a walk would visit that leaf 26^19 times.
+    std::string b(21 * 512, '\0');
+    set_u32(b, 0, 1);
+    set_u32(b, 4, 21);
+    set_u16(b, 12, 10);
+    set_u16(b, 14, 25);
+    set_u16(b, 18, 20);
+    b.replace(24, 4, "CODE");
+    for (std::uint32_t p = 1; p < 20; ++p) {
+        set_u32(b, p * 512, 25);
+        for (int j = 0; j <= 25; ++j) {
+            set_u32(b, p * 512 + 4 + j * 20, p + 1);
+            if (j < 25) b.replace(p * 512 + 4 + j * 20 + 8, 10, pad("K", 10));
+        }
+    }
+    exercise(b);
+    ndx *ip = ndx_open(write(b).c_str());
+    ASSERT_NE(ip, nullptr);
+    std::size_t mark = log_mark();
+    EXPECT_EQ(ndx_first(ip), 0u);
+    EXPECT_EQ(ndx_last(ip), 0u);
+    EXPECT_EQ(count_of(log_since(mark), "IE_READ(11)"), 2);
+    ndx_close(ip);
+}
+
 TEST_F(Damage, RandomBytesNeverCrash) {
     std::mt19937 rng(4242);
     for (int round = 0; round < 300; ++round) {

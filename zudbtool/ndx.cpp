@@ -102,6 +102,9 @@ void load(ndx *ip, ndx_level *lv, std::uint32_t pno) {
         for (ndx_level *a = lv->up; a; a = a->up)
             if (a->pno == pno) line = __LINE__;
     }
+    // One operation enters each page of a sound tree at most about once: a
+    // page graph that leads back into itself more often is damaged.
+    if (!line && ++ip->reads > 2 * ip->file_pages + 64) line = __LINE__;
     if (!line && pno != lv->pno) {
         lv->pno = 0;
         long off = static_cast<long>(pno) * static_cast<long>(NDX_PAGE);
@@ -472,7 +475,8 @@ void measure(ndx *ip) {
 
 // Runs one operation of the tree; a report inside it gives `fail`.
 template <class R, class F>
-R guarded(R fail, F &&f) {
+R guarded(ndx *ip, R fail, F &&f) {
+    ip->reads = 0;
     try {
         return f();
     } catch (gave_up &) {
@@ -594,33 +598,33 @@ int ndx_compare_keys(const ndx *ip, const void *a, const void *b, int len) {
 }
 
 std::uint32_t ndx_search(ndx *ip, const void *key, int len) {
-    return guarded<std::uint32_t>(0, [&] { return search(ip, key, len); });
+    return guarded<std::uint32_t>(ip, 0, [&] { return search(ip, key, len); });
 }
 
 unsigned ndx_count_eq(ndx *ip, const void *key, int len) {
-    return guarded<unsigned>(0, [&] { return count_eq(ip, key, len); });
+    return guarded<unsigned>(ip, 0, [&] { return count_eq(ip, key, len); });
 }
 
 std::uint32_t ndx_first(ndx *ip) {
-    return guarded<std::uint32_t>(0, [&] { return first(ip); });
+    return guarded<std::uint32_t>(ip, 0, [&] { return first(ip); });
 }
 
 std::uint32_t ndx_last(ndx *ip) {
-    return guarded<std::uint32_t>(0, [&] { return last(ip); });
+    return guarded<std::uint32_t>(ip, 0, [&] { return last(ip); });
 }
 
 std::uint32_t ndx_next(ndx *ip) {
     if (!ip->bp) return 0;
-    return guarded<std::uint32_t>(0, [&] { return step_next(ip, ip->bp); });
+    return guarded<std::uint32_t>(ip, 0, [&] { return step_next(ip, ip->bp); });
 }
 
 std::uint32_t ndx_prev(ndx *ip) {
     if (!ip->bp) return 0;
-    return guarded<std::uint32_t>(0, [&] { return step_prev(ip, ip->bp); });
+    return guarded<std::uint32_t>(ip, 0, [&] { return step_prev(ip, ip->bp); });
 }
 
 bool ndx_insert(ndx *ip, const void *key, std::uint32_t rno) {
-    return guarded<bool>(false, [&] {
+    return guarded<bool>(ip, false, [&] {
         insert(ip, key, rno);
         return true;
     });
@@ -629,7 +633,7 @@ bool ndx_insert(ndx *ip, const void *key, std::uint32_t rno) {
 bool ndx_delete(ndx *ip) {
     ndx_level *lv = ip->bp;
     if (!lv || !lv->pno || lv->cp < 0 || lv->cp >= count(lv)) return false;
-    return guarded<bool>(false, [&] {
+    return guarded<bool>(ip, false, [&] {
         remove_at_cursor(ip);
         return true;
     });

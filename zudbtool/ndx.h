@@ -52,6 +52,7 @@ struct ndx {
     const unsigned char *keyp;    // the key the cursor is on
     bool changed;                 // header changed since the last flush
     std::uint32_t file_pages;     // pages the file holds (header included)
+    std::uint32_t reads;          // pages entered by the operation under way
 };
 
 // Header fields.
