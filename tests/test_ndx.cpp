@@ -401,3 +401,40 @@ TEST_F(Ndx, BuildFromATableFile) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Ndx, KeysOfAnOpenIndexFollowItsHeader) {
+    mem_table t({{"CODE", 'C', 4}, {"AMT", 'N', 6}, {"DAY", 'D', 8}});
+    t.add({"AB", "  12.5", "20240102"});
+    ndx *ip = ndx_create(path("k.ndx").c_str(), "code;day", false);
+    ASSERT_TRUE(ndx_build(ip, t));
+    ndx_key_layout kl;
+    ASSERT_EQ(ndx_key_layout_for(ip, t, &kl), 0);
+    unsigned char key[NDX_KEY_MAX];
+    ndx_make_key(kl, reinterpret_cast<const unsigned char *>(t.records_[0].data()), key);
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(key), 12), "AB  20240102");
+    // A header shorter than the fields: the key is cut, never overrun.
+    kl.len = 3;
+    std::memset(key, 'x', sizeof key);
+    ndx_make_key(kl, reinterpret_cast<const unsigned char *>(t.records_[0].data()), key);
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(key), 4), "AB x");
+    ndx_close(ip);
+
+    // A numeric key over an N field, as other programs make them.
+    ndx *num = ndx_create(path("n.ndx").c_str(), "AMT", false);
+    ASSERT_TRUE(ndx_build(num, t));
+    ASSERT_TRUE(ndx_set_key_layout(num, NDX_NUMERIC, 8));
+    ASSERT_EQ(ndx_key_layout_for(num, t, &kl), 0);
+    ndx_make_key(kl, reinterpret_cast<const unsigned char *>(t.records_[0].data()), key);
+    double v;
+    std::memcpy(&v, key, 8);
+    EXPECT_EQ(v, 12.5);
+    ndx_close(num);
+
+    ndx *bad = ndx_create(path("b.ndx").c_str(), "CODE;NONE", false);
+    EXPECT_EQ(ndx_key_layout_for(bad, t, &kl), IE_NOKEY);
+    ndx_close(bad);
+}
+
+}  // namespace

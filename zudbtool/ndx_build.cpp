@@ -302,6 +302,30 @@ int ndx_key_layout_of(const char *expr, ndx_records &src, ndx_key_layout *out, c
     return 0;
 }
 
+int ndx_key_layout_for(const ndx *ip, ndx_records &src, ndx_key_layout *out) {
+    out->type = ndx_key_type(ip);
+    out->len = ndx_key_len(ip);
+    out->parts.clear();
+    char copy[NDX_EXPR_MAX];
+    zu_copy(copy, sizeof copy, ndx_expr(ip));
+    for (char *p = std::strtok(copy, "; "); p; p = std::strtok(nullptr, "; ")) {
+        upper(p);
+        bool found = false;
+        for (int i = 0; i < src.field_count() && !found; ++i) {
+            ndx_field_desc fd = src.field(i);
+            char name[16];
+            zu_copy(name, sizeof name, fd.name ? fd.name : "");
+            upper(name);
+            if (std::strcmp(name, p) == 0) {
+                found = true;
+                out->parts.push_back({fd.pos, fd.len, fd.type == 'D' ? 8u : fd.len});
+            }
+        }
+        if (!found) return IE_NOKEY;
+    }
+    return 0;
+}
+
 void ndx_make_key(const ndx_key_layout &kl, const unsigned char *record, unsigned char *out) {
     if (kl.type == NDX_NUMERIC) {
         double sum = 0;
@@ -313,12 +337,16 @@ void ndx_make_key(const ndx_key_layout &kl, const unsigned char *record, unsigne
         auto v = static_cast<std::int32_t>(sum);
         std::memcpy(out, &v, 4);
     } else {
+        unsigned room = kl.len > 0 ? static_cast<unsigned>(kl.len) : 0;
+        unsigned at = 0;
         for (const auto &p : kl.parts) {
-            unsigned n = p.len < p.width ? p.len : p.width;
-            std::memcpy(out, record + p.pos, n);
-            std::memset(out + n, ' ', p.width - n);
-            out += p.width;
+            unsigned width = p.width < room - at ? p.width : room - at;
+            unsigned n = p.len < width ? p.len : width;
+            std::memcpy(out + at, record + p.pos, n);
+            std::memset(out + at + n, ' ', width - n);
+            at += width;
         }
+        std::memset(out + at, ' ', room - at);
     }
 }
 

@@ -50,8 +50,14 @@ struct ndx_key_layout {
 // part, character and numeric parts mixed, or no part at all).
 int ndx_key_layout_of(const char *expr, ndx_records &src, ndx_key_layout *out, const char **bad_part);
 
-// The key of a record (out: layout.len bytes): character parts back to
-// back; numeric and integer keys the sum of the parts' values.
+// The key layout of an open index over a table, for keys made from its
+// records: the parts its expression names, the key type and length its
+// header gives.  0, or IE_NOKEY when a part names no field.
+int ndx_key_layout_for(const ndx *ip, ndx_records &src, ndx_key_layout *out);
+
+// The key of a record (out: exactly layout.len bytes): character parts
+// back to back, cut or blank-padded to the key length; numeric and integer
+// keys the sum of the parts' values.
 void ndx_make_key(const ndx_key_layout &kl, const unsigned char *record, unsigned char *out);
 
 // The work file of a build: the index path with the text after the last

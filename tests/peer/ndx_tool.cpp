@@ -29,15 +29,9 @@ private:
     ndx_records &t_;
 };
 
-// The key layout of an open index: its expression over the table, with
-// the key type its header gives.
+// The key layout of an open index over the table.
 bool layout_of(ndx *ip, nt::dbf_file &t, ndx_key_layout *kl) {
-    if (ndx_key_layout_of(ndx_expr(ip), t, kl, nullptr)) return false;
-    if (ndx_key_type(ip) == NDX_NUMERIC && kl->type == NDX_CHAR) {
-        kl->type = NDX_NUMERIC;
-        kl->len = 8;
-    }
-    return kl->len == ndx_key_len(ip) && kl->type == ndx_key_type(ip);
+    return ndx_key_layout_for(ip, t, kl) == 0;
 }
 
 int fail(const char *what) {
