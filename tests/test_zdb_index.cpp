@@ -123,6 +123,16 @@ TEST_F(Idx, DefinitionFileIndexesAndTheirList) {
     EXPECT_EQ(call([&] { return zdbUseIndex(m, path("CUST.name.IDEX").c_str()); }), 4);
     EXPECT_EQ(raised([&] { return zdbUseIndex(m, path("NONE.IDEX").c_str()); }),
               "インデックスファイル " + path("NONE.IDEX") + " がありません zdb_open_ndx:1 ");
+    // Ten open indexes at most: the eleventh is an ISAM report and no number.
+    for (int i = 5; i <= 10; ++i) EXPECT_EQ(call([&] { return zdbUseIndex(m, path("CUST.CODE.IDEX").c_str()); }), i);
+    std::size_t mark = zt::log_mark();
+    EXPECT_EQ(call([&] { return zdbUseIndex(m, path("CUST.CODE.IDEX").c_str()); }), 0);
+    EXPECT_TRUE(zt::has(zt::log_since(mark), "IE_IDXOVER( 4)"));
+    EXPECT_EQ(call([&] { return zdbGetNIndex(m); }), 10);
+    EXPECT_EQ(add(m, "C6", "N6", 6), 0);  // every open index takes the key
+    call([&] { return zdbChgIndexByNo(m, 10); });
+    EXPECT_EQ(walk(m), (std::vector<std::string>{"C1", "C2", "C3", "C4", "C5", "C6"}));
+    EXPECT_EQ(add(m, "C6", "N7", 7), 1);
     close(m);
 
     // An empty list keeps the table from opening; a table without index
