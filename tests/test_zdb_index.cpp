@@ -486,10 +486,10 @@ TEST_F(Idx, TwoProcessesShareAnIndexedTable) {
     for (int p = 0; p < 2; ++p) {
 #ifdef _WIN32
         std::string cmd = "start \"\" /b cmd /c \"\"" + prog + "\" \"" + table + "\" ZUIDXTEST " + prefix[p] +
-                          " 500 && echo ok> \"" + done[p] + "\"\"";
+                          " 500 && echo ok> \"" + done[p] + "\" || echo failed> \"" + done[p] + "\"\"";
 #else
         std::string cmd = "(\"" + prog + "\" \"" + table + "\" ZUIDXTEST " + prefix[p] + " 500 && echo ok > \"" +
-                          done[p] + "\") &";
+                          done[p] + "\" || echo failed > \"" + done[p] + "\") &";
 #endif
         ASSERT_EQ(zt::run(cmd), 0);
     }
@@ -497,6 +497,8 @@ TEST_F(Idx, TwoProcessesShareAnIndexedTable) {
     for (int i = 0; i < 2400 && !(zt::exists(done[0]) && zt::exists(done[1])); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     ASSERT_TRUE(zt::exists(done[0]) && zt::exists(done[1]));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the line written
+    for (auto &d : done) EXPECT_TRUE(zt::has(zt::read_file(d), "ok")) << zt::read_file(d);
     h = open(table, "ZUIDXTEST");
     ASSERT_NE(h, nullptr);
     EXPECT_EQ(call([&] { return zdbRecordCount(h); }), 1000);
