@@ -284,6 +284,12 @@ TEST_F(Idx, SeekFirstAndNext) {
     call([&] { return zdbSSKey(h, "C1"); });
     EXPECT_EQ(call([&] { return zdbSeekFirst(h); }), 1);
     EXPECT_EQ(call([&] { return zdbSeekNext(h); }), 0);
+    // Clearing the table empties its index too.
+    call([&] { return zdbClearTable(h); });
+    EXPECT_EQ(call([&] { return zdbRecordCount(h); }), 0);
+    EXPECT_EQ(seek(h, {"K"}), 0);
+    EXPECT_EQ(add(h, "Z", "", 1), 0);
+    EXPECT_EQ(walk(h), (std::vector<std::string>{"Z"}));
 }
 
 TEST_F(Idx, NavigationThroughTheIndex) {
