@@ -147,6 +147,19 @@ TEST_F(Idx, DefinitionFileIndexesAndTheirList) {
     EXPECT_NE(p, nullptr);
 }
 
+// An index line naming no field stops the walk over the index lines: that
+// index and the ones after it are neither made nor listed.
+TEST_F(Idx, BadIndexLineStopsTheWalk) {
+    std::size_t mark = zt::log_mark();
+    void *h = create("B", {"code,A,5", "name,A,5", "NAME,I", "NOPE,I", "CODE,P"});
+    ASSERT_NE(h, nullptr);
+    EXPECT_TRUE(zt::has(zt::log_since(mark), "IE_IDXKEY(13)"));
+    EXPECT_EQ(zt::read_file(path("B.INAME")), "B.NAME.IDEX\r\n");
+    EXPECT_FALSE(zt::exists(path("B.NOPE.IDEX")));
+    EXPECT_FALSE(zt::exists(path("B.CODE.IDEX")));
+    EXPECT_EQ(call([&] { return zdbGetNIndex(h); }), 1);
+}
+
 TEST_F(Idx, UniqueKeyRefusal) {
     void *h = create("U", {"code,A,5", "name,A,10", "qty,N", "CODE,P", "NAME,I"});
     ASSERT_NE(h, nullptr);

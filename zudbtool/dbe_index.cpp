@@ -275,7 +275,10 @@ bool DBE::recreate_one(const char *expr, bool unique, char *list, unsigned list_
         throw;
     }
     ndx_close(x);
-    if (!built) return false;
+    if (!built) {
+        zp::delete_file(name);  // a half-made index is no use to anyone
+        return false;
+    }
     zu_append(list, list_size, rtvfil(name));
     zu_append(list, list_size, "\r\n");
     return true;
