@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "dbf_support.h"
+#include "ndx_support.h"
 #include "zudbtool.h"
 
 namespace {
@@ -343,6 +344,42 @@ TEST_F(Idx, NavigationThroughTheIndex) {
     EXPECT_EQ(seek(h, {"B"}), 2);  // the former last record, moved into the gap
     EXPECT_EQ(seek(h, {"Z"}), 0);
     EXPECT_TRUE(eof(h));
+}
+
+// An index whose header gives numeric keys (as other dBASE programs make
+// them for number fields): keys are the fields' values, ordered by value.
+TEST_F(Idx, NumericKeysFromTheHeader) {
+    void *h = create("V", {"code,A,5", "qty,N"});
+    ASSERT_NE(h, nullptr);
+    {
+        nt::mem_table none({{"QTY", 'X', 8}});
+        ndx *ip = ndx_create(path("V.QTY.NDX").c_str(), "QTY", false);
+        ASSERT_NE(ip, nullptr);
+        EXPECT_TRUE(ndx_build(ip, none));
+        ndx_close(ip);
+    }
+    EXPECT_EQ(call([&] { return zdbUseIndex(h, path("V.QTY.NDX").c_str()); }), 1);
+    int values[] = {3, -20, 10, -5, 3};
+    for (int i = 0; i < 5; ++i) {
+        call([&] { return zdbClearBuf(h); });
+        call([&] { return zdbSS(h, "CODE", ("C" + std::to_string(i + 1)).c_str()); });
+        call([&] { return zdbSI(h, "QTY", values[i]); });
+        ASSERT_EQ(call([&] { return zdbAppend(h); }), 0);
+    }
+    EXPECT_EQ(walk(h), (std::vector<std::string>{"C2", "C4", "C1", "C5", "C3"}));
+    EXPECT_EQ(seek(h, {"-5"}), 4);
+    zdbSeekReset();
+    call([&] { return zdbSSKey(h, "3"); });  // "3" and seven blanks: the value 3
+    EXPECT_EQ(call([&] { return zdbSeekFirst(h); }), 1);
+    EXPECT_EQ(call([&] { return zdbSeekNext(h); }), 1);
+    EXPECT_EQ(rno(h), 5);
+    EXPECT_EQ(call([&] { return zdbSeekNext(h); }), 0);
+    // An update moves the key by value.
+    call([&] { return zdbSetRecordNo(h, 3); });
+    call([&] { return zdbSkip(h, 0); });
+    call([&] { return zdbSI(h, "QTY", -100); });
+    EXPECT_EQ(call([&] { return zdbUpdate(h); }), 0);
+    EXPECT_EQ(walk(h), (std::vector<std::string>{"C3", "C2", "C4", "C1", "C5"}));
 }
 
 // ---- the model test --------------------------------------------------------------
