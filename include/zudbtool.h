@@ -62,4 +62,21 @@ ZU_API int zdbIsUseDeleteRecord(void);
 ZU_API int ZU_CALL zdbSetDebugMode(void *dbe, int mode);
 ZU_API int ZU_CALL zdbGetDebugMode(void *dbe);
 
+/* Indexes: opening, selecting, seeking, rebuilding. */
+ZU_API void *ZU_CALL zdbOpenTableMIdx(const char *path);
+ZU_API int ZU_CALL zdbUseIndex(void *dbe, const char *index_path);
+ZU_API int ZU_CALL zdbChgIndex(void *dbe, const char *key_expression);
+ZU_API const char *ZU_CALL zdbChgIndexByNo(void *dbe, int number);
+ZU_API const char *ZU_CALL zdbGetIndex(void *dbe);
+ZU_API int ZU_CALL zdbGetNIndex(void *dbe);
+ZU_API const char *ZU_CALL zdbGetIndexPathFileName(void *dbe);
+ZU_API int ZU_CALL zdbIsUniqIndex(void *dbe, const char *key_expression);
+ZU_API int zdbSeekReset(void);
+ZU_API int ZU_CALL zdbSSKey(void *dbe, const char *text);
+ZU_API int ZU_CALL zdbSIKey(void *dbe, int value);
+ZU_API int ZU_CALL zdbSeek(void *dbe);
+ZU_API int ZU_CALL zdbSeekFirst(void *dbe);
+ZU_API int ZU_CALL zdbSeekNext(void *dbe);
+ZU_API int ZU_CALL zdbReIndex(void *dbe);
+
 #endif

@@ -5,12 +5,26 @@
 
 #include "zudbtool/dbf.h"
 
-// The index file handle and the compound-key table of an open index belong
-// to the index layer; the table object only keeps their pointers.
+// The index file handle belongs to the index layer; the table object only
+// keeps its pointer.
 struct ndx;
-struct zdb_ckey;
 
 constexpr int ZDB_MAX_INDEX = 10;
+constexpr int ZDB_MAX_PARTS = 10;   // parts of a key expression
+constexpr unsigned ZDB_KEY_BUF = 128;  // the process-wide seek key buffer
+
+// The compound-key table of an open index: its parts and their widths.
+struct zdb_ckey {
+    int nparts;
+    char expr[488];
+    int fno[ZDB_MAX_PARTS];        // field number of each part, -1 for none
+    unsigned width[ZDB_MAX_PARTS]; // the field's length (0 for none)
+};
+
+// The seek key under construction (zdbSeekReset, zdbSSKey, zdbSIKey).
+extern char zdb_key_buf[ZDB_KEY_BUF];
+extern unsigned zdb_key_pos;
+extern unsigned zdb_key_parts;
 
 // The table handle: the table file joined with its open indexes, and the
 // position.
@@ -126,7 +140,32 @@ public:
     void idx_close_all();
     void idx_rebuild_all();
 
+    // ---- indexes ----
+    // Opens one more index; its number, or 0 after an ISAM report.
+    int open_index(const char *path);
+    int chg_index(const char *expr);
+    const char *chg_index_by_no(int n);
+    int is_uniq_index(const char *expr);
+    int seek(const char *text);
+    int seek_first(const char *text);
+    int seek_next();
+    void reindex();
+    const char *index_path(int i) const;
+    // Adds one part to the seek key: text (blank-padded to the part's width)
+    // or an unsigned number right-aligned in it.
+    void add_key_part(const char *text);
+    void add_key_number(int value);
+    int idx_at = 0;  // record the current index's cursor stands on, 0 = unknown
+
 private:
+    unsigned next_key_width(const char *function);
+    bool make_key(int i, const unsigned char *record, unsigned char *out);
+    int text_key(const char *text, unsigned char *out);
+    bool find_entry(int i, const unsigned char *key, int rno);
+    void set_eof();
+    void idx_pass();
+    bool recreate_one(const char *expr, bool unique, char *list, unsigned list_size);
+
     void set_fname(const char *p);
     void zdb_open_dbf(const char *p);
     void move(int n);

@@ -1,21 +1,663 @@
-// The table object's calls into the index layer.  Until indexes are built
-// into the engine a table has none: it is created and opened without
-// indexes, navigation is in record-number order, and every call here does
-// nothing (dbp->nidx and dbp->cur stay 0).
-#include "zudbtool/dbe.h"
+// The table object's indexes: opening and listing them, the indexes the
+// definition file names, keys made from records and from seek texts,
+// navigation through the current index, seeks, the unique-key check and
+// the upkeep of every open index on append, update and delete.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 
-bool DBE::idx_open_listed() { return true; }
-void DBE::idx_recreate_defined() {}
-bool DBE::idx_chk_dup(bool) { return false; }
-void DBE::idx_append_keys(int) {}
-void DBE::idx_update_keys(int, const char *) {}
-void DBE::idx_remove_keys(int) {}
-int DBE::idx_following() { return 0; }
-void DBE::idx_goto(int) {}
-void DBE::idx_top() {}
-void DBE::idx_bottom() {}
-void DBE::idx_move(int) {}
-void DBE::idx_position(int) {}
-void DBE::idx_flush_all() {}
-void DBE::idx_close_all() {}
-void DBE::idx_rebuild_all() {}
+#include "base/base.h"
+#include "zudbtool/dbe.h"
+#include "zudbtool/ndx.h"
+#include "zudbtool/ndx_build.h"
+
+char zdb_key_buf[ZDB_KEY_BUF];
+unsigned zdb_key_pos;
+unsigned zdb_key_parts;
+
+namespace {
+
+const char UNIT[] = "ZD_Db";
+constexpr unsigned KEY_ROOM = NDX_KEY_MAX + 4;
+
+// The table file as the source of an index build.
+class table_source : public ndx_records {
+public:
+    explicit table_source(dbf *dp) : dp_(dp) {}
+    const char *table_path() override { return dp_->path; }
+    int field_count() override { return dp_->nfld; }
+    ndx_field_desc field(int i) override {
+        const dbf_field &f = dp_->flp[i];
+        return {f.name, f.type, f.len, f.pos};
+    }
+    long record_count() override { return dbf_n_rec(dp_); }
+    bool rewind() override {
+        at_ = 0;
+        return true;
+    }
+    const unsigned char *next_record() override {
+        if (at_ >= dbf_n_rec(dp_)) return nullptr;
+        return dbf_read(dp_, ++at_) == 0 ? dp_->rbp : nullptr;
+    }
+
+private:
+    dbf *dp_;
+    int at_ = 0;
+};
+
+double field_double(const unsigned char *p, unsigned len) {
+    char text[64];
+    unsigned n = len < sizeof text - 1 ? len : sizeof text - 1;
+    std::memcpy(text, p, n);
+    text[n] = '\0';
+    return std::strtod(text, nullptr);
+}
+
+long field_long(const unsigned char *p, unsigned len) {
+    char text[16];
+    unsigned n = len < 15 ? len : 15;
+    std::memcpy(text, p, n);
+    text[n] = '\0';
+    return std::strtol(text, nullptr, 10);
+}
+
+char *trim(char *s) {
+    while (*s == ' ' || *s == '\t') ++s;
+    std::size_t n = std::strlen(s);
+    while (n > 0 && (s[n - 1] == ' ' || s[n - 1] == '\t' || s[n - 1] == '\r' || s[n - 1] == '\n')) s[--n] = '\0';
+    return s;
+}
+
+// Calls `f` for each line of a text file (CR LF or bare LF line ends).
+template <class F>
+void each_line(const char *name, int reclen, F &&f) {
+    ZUIO in;
+    in.flags |= ZUIO_QUIET;
+    in.open(name, ZUIO_READ, reclen);
+    while (char *rec = in.reads()) {
+        rec[std::strcspn(rec, "\r")] = '\0';
+        for (char *line = rec;;) {
+            char *lf = std::strchr(line, '\n');
+            if (lf) *lf = '\0';
+            f(line);
+            if (!lf) break;
+            line = lf + 1;
+            if (!*line) break;
+        }
+    }
+    in.close();
+}
+
+// The file-name part of a path starts after its last separator.
+char *name_part(char *p) {
+    char *name = p;
+    for (char *q = p; *q; ++q) {
+        auto c = static_cast<unsigned char>(*q);
+        if (zu_lead_byte(c) && q[1]) {
+            ++q;
+        } else if (c == '/' || (zp::SEP == '\\' && (c == '\\' || c == ':'))) {
+            name = q + 1;
+        }
+    }
+    return name;
+}
+
+bool same_text_nocase(const char *a, const char *b) {
+    for (;; ++a, ++b) {
+        auto x = static_cast<unsigned char>(*a), y = static_cast<unsigned char>(*b);
+        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 'a' + 'A');
+        if (x != y) return false;
+        if (!x) return true;
+    }
+}
+
+}  // namespace
+
+// ---- keys ---------------------------------------------------------------------
+
+bool DBE::make_key(int i, const unsigned char *record, unsigned char *out) {
+    ndx *ip = dbp->ip[i];
+    const zdb_ckey *ck = ckey[i];
+    int type = ndx_key_type(ip);
+    int klen = ndx_key_len(ip);
+    for (int k = 0; k < ck->nparts; ++k)
+        if (ck->fno[k] < 0) return false;
+    if (type == NDX_NUMERIC) {
+        double sum = 0;
+        for (int k = 0; k < ck->nparts; ++k) {
+            const dbf_field &f = field(ck->fno[k]);
+            sum += field_double(record + f.pos, f.len);
+        }
+        std::memcpy(out, &sum, 8);
+    } else if (type == NDX_INTEGER) {
+        long sum = 0;
+        for (int k = 0; k < ck->nparts; ++k) {
+            const dbf_field &f = field(ck->fno[k]);
+            sum += field_long(record + f.pos, f.len);
+        }
+        auto v = static_cast<std::int32_t>(sum);
+        std::memcpy(out, &v, 4);
+    } else {
+        int at = 0;
+        for (int k = 0; k < ck->nparts && at < klen; ++k) {
+            const dbf_field &f = field(ck->fno[k]);
+            int n = static_cast<int>(f.len);
+            if (n > klen - at) n = klen - at;
+            std::memcpy(out + at, record + f.pos, static_cast<std::size_t>(n));
+            at += n;
+        }
+        if (at < klen) std::memset(out + at, ' ', static_cast<std::size_t>(klen - at));
+    }
+    return true;
+}
+
+// The key a seek text gives for the current index, and the length to
+// compare over.
+int DBE::text_key(const char *text, unsigned char *out) {
+    ndx *ip = dbp->ip[dbp->cur];
+    int type = ndx_key_type(ip);
+    std::size_t n = std::strlen(text);
+    if (type == NDX_NUMERIC) {
+        double v = field_double(reinterpret_cast<const unsigned char *>(text), static_cast<unsigned>(n));
+        std::memcpy(out, &v, 8);
+        return 8;
+    }
+    if (type == NDX_INTEGER) {
+        auto v = static_cast<std::int32_t>(field_long(reinterpret_cast<const unsigned char *>(text), static_cast<unsigned>(n)));
+        std::memcpy(out, &v, 4);
+        return 4;
+    }
+    int klen = ndx_key_len(ip);
+    if (n > static_cast<std::size_t>(klen)) n = static_cast<std::size_t>(klen);
+    std::memcpy(out, text, n);
+    return static_cast<int>(n);
+}
+
+// Puts index i's cursor on the entry with this key and record number.
+// Equal keys lie together, so the walk ends at the first different key.
+bool DBE::find_entry(int i, const unsigned char *key, int rno) {
+    ndx *ip = dbp->ip[i];
+    int klen = ndx_key_len(ip);
+    std::uint32_t r = ndx_search(ip, key, klen);
+    while (r && r != static_cast<std::uint32_t>(rno)) {
+        r = ndx_next(ip);
+        if (r && ndx_compare(ip, key, klen) != 0) r = 0;
+    }
+    if (i == dbp->cur) idx_at = r ? rno : 0;
+    return r != 0;
+}
+
+// ---- opening --------------------------------------------------------------------
+
+int DBE::open_index(const char *p) {
+    if (!p || !zu_exist(p)) zdb_raise("インデックスファイル %s がありません zdb_open_ndx:1 ", p ? p : "(null)");
+    std::printf("インデックスファイル名：%s.NDX\n", p);
+    std::fflush(stdout);
+    if (dbp->nidx >= ZDB_MAX_INDEX) {
+        ZU_DB_ERR(IE_IDXOVER, UNIT);
+        return 0;
+    }
+    ndx *x = ndx_open(p);
+    if (!x) zdb_raise("インデックスファイル %s がありません zdb_open_ndx:2 ", p);
+    auto *ck = new zdb_ckey{};
+    zu_copy(ck->expr, sizeof ck->expr, ndx_expr(x));
+    char copy[sizeof ck->expr];
+    zu_copy(copy, sizeof copy, ck->expr);
+    for (char *part = std::strtok(copy, "; "); part; part = std::strtok(nullptr, "; ")) {
+        if (ck->nparts >= ZDB_MAX_PARTS) {
+            delete ck;
+            ndx_close(x);
+            zdb_raise("%s", "複合キー最大個数。を超えました。DBE::open_index()");
+        }
+        int no = std::strlen(part) <= 10 ? fld_name2fld_no(part) : -1;
+        ck->fno[ck->nparts] = no;
+        ck->width[ck->nparts] = no > 0 ? field(no).len : 0;
+        if (no <= 0) {
+            ck->fno[ck->nparts] = -1;
+            zu_db_err(IE_NOKEY, "Db_emlt", __LINE__, "IE_NOKEY");
+        }
+        ++ck->nparts;
+    }
+    int n = ++dbp->nidx;
+    dbp->ip[n] = x;
+    ckey[n] = ck;
+    if (!dbp->cur) {
+        dbp->cur = n;
+        idx_top();
+    }
+    return n;
+}
+
+bool DBE::idx_open_listed() {
+    char folder[260];
+    zu_copy(folder, sizeof folder, sep_path(path));
+    std::vector<std::string> names;
+    each_line(iname_fname, 260, [&](char *line) {
+        char *name = trim(line);
+        if (*name) names.emplace_back(name);
+    });
+    for (const auto &name : names) {
+        char full[520];
+        zu_copy(full, sizeof full, folder);
+        zu_append(full, sizeof full, name.c_str());
+        open_index(full);
+    }
+    return !names.empty();
+}
+
+// Creates and builds one definition-file index and adds its file name to
+// the list; false when that failed (after its report).
+bool DBE::recreate_one(const char *expr, bool unique, char *list, unsigned list_size) {
+    char name[520];
+    zu_copy(name, sizeof name, path);
+    if (char *dot = std::strchr(name_part(name), '.')) *dot = '\0';
+    zu_append(name, sizeof name, ".");
+    zu_append(name, sizeof name, expr);
+    zu_append(name, sizeof name, ".IDEX");
+    for (char *q = name_part(name); *q; ++q)
+        if (*q == ';') *q = '.';
+    if (std::strlen(name) >= 260) {
+        ZU_DB_ERR(IE_NOFILE, UNIT);
+        return false;
+    }
+    ndx *x = ndx_create(name, expr, unique);
+    if (!x) return false;
+    bool built;
+    try {
+        table_source src(dbp->dp);
+        built = ndx_build(x, src);
+    } catch (char *) {
+        ndx_close(x);
+        throw;
+    }
+    ndx_close(x);
+    if (!built) {
+        zp::delete_file(name);  // a half-made index is no use to anyone
+        return false;
+    }
+    zu_append(list, list_size, rtvfil(name));
+    zu_append(list, list_size, "\r\n");
+    return true;
+}
+
+void DBE::idx_recreate_defined() {
+    if (!field_fname[0]) zdb_raise("%s", "field_fnameがセットされていません。");
+    if (!iname_fname[0]) zdb_raise("%s", "iname_fnameがセットされていません。");
+    if (zu_exist(iname_fname)) zu_remove(iname_fname);
+    std::vector<std::pair<std::string, bool>> defs;
+    each_line(field_fname, 64, [&](char *line) {
+        if (line[0] == '*') return;
+        char *comma = std::strchr(line, ',');
+        if (!comma) return;
+        *comma = '\0';
+        char *type = comma + 1;
+        if (char *c = std::strchr(type, ',')) *c = '\0';
+        char *expr = trim(line);
+        type = trim(type);
+        if (!*expr || (type[0] != 'I' && type[0] != 'i' && type[0] != 'P')) return;
+        defs.emplace_back(expr, type[0] == 'P');
+    });
+    // An empty list would keep the table from opening: it is only written
+    // when it names an index.
+    static char list[ZDB_MAX_INDEX * 300 + 64];
+    std::string text;
+    for (const auto &d : defs) {
+        list[0] = '\0';
+        if (!recreate_one(d.first.c_str(), d.second, list, sizeof list)) break;
+        text += list;
+    }
+    if (text.empty()) return;
+    zp::fhandle fh = zp::lcreat(iname_fname);
+    if (fh == zp::HFILE_ERR) {
+        ZU_DB_ERR(IE_WRITE, UNIT);
+        return;
+    }
+    if (zp::lwrite(fh, text.data(), static_cast<unsigned>(text.size())) != text.size()) ZU_DB_ERR(IE_WRITE, UNIT);
+    zp::lclose(fh);
+}
+
+// ---- selecting --------------------------------------------------------------------
+
+int DBE::chg_index(const char *expr) {
+    for (int i = 1; expr && i <= dbp->nidx; ++i) {
+        if (same_text_nocase(expr, ndx_expr(dbp->ip[i]))) {
+            dbp->cur = i;
+            idx_top();
+            return i;
+        }
+    }
+    zdb_raise("%s このインデックスはありません %s", expr ? expr : "(null)", path);
+}
+
+const char *DBE::chg_index_by_no(int n) {
+    if (n < 0 || n > dbp->nidx) zdb_raise("%u このインデックス番号はありません %s", static_cast<unsigned>(n), path);
+    dbp->cur = n;
+    if (n == 0) {
+        dbp->rno = 1;
+        dbp->bof = dbp->eof = n_rec() == 0;
+        return nullptr;
+    }
+    idx_top();
+    return ndx_expr(dbp->ip[n]);
+}
+
+int DBE::is_uniq_index(const char *expr) {
+    if (!dbp->nidx) return 0;
+    int at = 0;
+    if (!expr) {
+        at = dbp->cur;
+    } else {
+        for (int i = 1; i <= dbp->nidx && !at; ++i)
+            if (same_text_nocase(expr, ndx_expr(dbp->ip[i]))) at = i;
+    }
+    return at && ndx_unique(dbp->ip[at]) ? 1 : 0;
+}
+
+// ---- navigation -------------------------------------------------------------------
+
+void DBE::set_eof() {
+    dbp->rno = n_rec() + 1;
+    dbp->eof = true;
+    dbp->bof = n_rec() == 0;
+    idx_at = 0;
+}
+
+void DBE::idx_top() {
+    std::uint32_t r = ndx_first(dbp->ip[dbp->cur]);
+    if (r) {
+        dbp->rno = static_cast<int>(r);
+        dbp->bof = dbp->eof = false;
+        idx_at = dbp->rno;
+    } else {
+        dbp->rno = 1;
+        dbp->bof = true;
+        dbp->eof = n_rec() == 0;
+        idx_at = 0;
+    }
+}
+
+void DBE::idx_bottom() {
+    std::uint32_t r = ndx_last(dbp->ip[dbp->cur]);
+    if (r) {
+        dbp->rno = static_cast<int>(r);
+        dbp->bof = dbp->eof = false;
+        idx_at = dbp->rno;
+    } else {
+        set_eof();
+    }
+}
+
+void DBE::idx_move(int n) {
+    ndx *ip = dbp->ip[dbp->cur];
+    long long k = n < 0 ? -static_cast<long long>(n) : n;
+    std::uint32_t r;
+    if (n > 0 ? dbp->bof : dbp->eof) {
+        r = n > 0 ? ndx_first(ip) : ndx_last(ip);
+        --k;
+    } else if (n > 0 ? dbp->eof : dbp->bof) {
+        r = 0;  // already past that end
+    } else {
+        // The cursor may have been moved by a change to the index: put it
+        // back on the current record first.
+        if (idx_at != dbp->rno) idx_position(dbp->rno);
+        r = idx_at == dbp->rno ? static_cast<std::uint32_t>(dbp->rno) : 0;
+    }
+    while (r && k > 0) {
+        r = n > 0 ? ndx_next(ip) : ndx_prev(ip);
+        --k;
+    }
+    if (r) {
+        dbp->rno = static_cast<int>(r);
+        dbp->bof = dbp->eof = false;
+        idx_at = dbp->rno;
+    } else if (n > 0) {
+        set_eof();
+    } else {
+        dbp->rno = 1;
+        dbp->bof = true;
+        dbp->eof = n_rec() == 0;
+        idx_at = 0;
+    }
+}
+
+void DBE::idx_position(int rno) {
+    idx_at = 0;
+    if (!dbp->cur || rno < 1 || rno > n_rec()) return;
+    if (dbf_read(dbp->dp, rno) != 0) return;
+    unsigned char key[KEY_ROOM];
+    if (!make_key(dbp->cur, dbp->dp->rbp, key)) return;
+    find_entry(dbp->cur, key, rno);
+}
+
+int DBE::idx_following() {
+    if (idx_at != dbp->rno) idx_position(dbp->rno);
+    if (idx_at != dbp->rno) return 0;
+    idx_at = 0;
+    return static_cast<int>(ndx_next(dbp->ip[dbp->cur]));
+}
+
+void DBE::idx_goto(int rno) {
+    if (rno <= 0 || rno > n_rec())
+        set_eof();
+    else
+        set_rno(rno);
+}
+
+// ---- seeks -----------------------------------------------------------------------
+
+int DBE::seek(const char *text) {
+    if (!text) zdb_raise("%s", "null DBE::seek(char *src)");
+    if (!*text) zdb_raise("%s", "eol DBE::seek(char *src)");
+    if (!dbp->nidx) return 0;
+    if (!dbp->cur) zdb_raise("インデックスファイルがオープンされていません %s ", path);
+    ndx *ip = dbp->ip[dbp->cur];
+    unsigned char key[KEY_ROOM];
+    int len = text_key(text, key);
+    std::uint32_t r = ndx_search(ip, key, len);
+    if (r) {
+        dbp->rno = static_cast<int>(r);
+        dbp->bof = dbp->eof = false;
+        idx_at = dbp->rno;
+    } else {
+        set_eof();
+    }
+    if (zdb_use_deleted) {
+        pass(1);
+        if (on_record() && ndx_compare(ip, key, len) != 0) set_eof();
+    }
+    if (!on_record()) return 0;
+    load();
+    return dbp->rno;
+}
+
+int DBE::seek_first(const char *text) {
+    if (!dbp->cur || !text || !*text) return 0;
+    ndx *ip = dbp->ip[dbp->cur];
+    unsigned char key[KEY_ROOM];
+    int len = text_key(text, key);
+    std::uint32_t r = ndx_search(ip, key, len);
+    if (r) {
+        dbp->rno = static_cast<int>(r);
+        dbp->bof = dbp->eof = false;
+        idx_at = dbp->rno;
+    } else {
+        set_eof();
+    }
+    pass(1);
+    int count = 0;
+    while (on_record() && ndx_compare(ip, key, len) == 0) {
+        ++count;
+        move(1);
+        pass(1);
+    }
+    match_lrec = count;
+    if (!count) return 0;
+    return seek(text);
+}
+
+int DBE::seek_next() {
+    if (!dbp) zdb_raise("%s", " プログラムエラー seek_next を呼ぶには、先にseek_first を呼んで下さい。");
+    if (match_lrec == 0) zdb_raise("%s", " プログラムエラー seek_next()：match_lrecが0です ");
+    if (--match_lrec == 0) return 0;
+    move(1);
+    pass(1);
+    load();
+    return 1;
+}
+
+// The width of the next part of the current index's key; the counter
+// moves on.  Too many parts, or a key that would not fit the buffer with
+// its closing NUL, are program errors.
+unsigned DBE::next_key_width(const char *function) {
+    if (!dbp->nidx || !dbp->cur) zdb_raise("インデックスがオープンされていません %s", function);
+    const zdb_ckey *ck = ckey[dbp->cur];
+    ++zdb_key_parts;
+    if (zdb_key_parts > static_cast<unsigned>(ck->nparts))
+        zdb_raise("複合キーの個数がオーバーしました %s <%s> 複合キーの数:%u 与えられたパラメータ数:%u ", path, ck->expr,
+                  static_cast<unsigned>(ck->nparts), zdb_key_parts);
+    unsigned w = ck->width[zdb_key_parts - 1];
+    if (zdb_key_pos + w + 1 > ZDB_KEY_BUF) {
+        --zdb_key_parts;
+        zdb_raise("複合キーが長すぎます %s <%s> キーバッファ:%u バイト 必要な長さ:%u %s", path, ck->expr, ZDB_KEY_BUF,
+                  zdb_key_pos + w + 1, function);
+    }
+    return w;
+}
+
+void DBE::add_key_part(const char *text) {
+    if (!dbp->nidx || !dbp->cur) zdb_raise("%s", "インデックスがオープンされていません zdbSSKey");
+    if (!text) zdb_raise("%s", "PGM Error zdbSSKey");
+    unsigned w = next_key_width("zdbSSKey");
+    zdb_padded_copy(zdb_key_buf + zdb_key_pos, w, text);
+    zdb_key_pos += w;
+    zdb_key_buf[zdb_key_pos] = '\0';
+}
+
+void DBE::add_key_number(int value) {
+    unsigned w = next_key_width("zdbSIKey");
+    char format[16], text[ZDB_KEY_BUF + 32];
+    zu_format(format, sizeof format, "%%%uu", w);
+    zu_format(text, sizeof text, format, static_cast<unsigned>(value));
+    std::memcpy(zdb_key_buf + zdb_key_pos, text, w);
+    zdb_key_pos += w;
+    zdb_key_buf[zdb_key_pos] = '\0';
+}
+
+const char *DBE::index_path(int i) const { return dbp->ip[i]->path; }
+
+void DBE::reindex() {
+    idx_rebuild_all();
+    if (dbp->cur) {
+        idx_top();
+    } else {
+        dbp->rno = 1;
+        dbp->bof = dbp->eof = n_rec() == 0;
+    }
+}
+
+// ---- upkeep -----------------------------------------------------------------------
+
+bool DBE::idx_chk_dup(bool appending) {
+    dbf *dp = dbp->dp;
+    unsigned n = rlen() - 1;
+    std::memcpy(dp->rbp + 1, rec, n);
+    dp->held = 0;
+    for (int i = 1; i <= dbp->nidx; ++i) {
+        ndx *ip = dbp->ip[i];
+        if (!ndx_unique(ip)) continue;
+        int klen = ndx_key_len(ip);
+        if (klen > 254) zdb_raise("DBASE3 の最大ﾌｨｰﾙﾄﾞ長は %u までです chk_idx_dup() ", 254u);
+        unsigned char key[KEY_ROOM];
+        if (!make_key(i, dp->rbp, key)) zdb_raise("%s", "chk_idx_dup() プログラムエラー");
+        std::uint32_t r = ndx_search(ip, key, klen);
+        if (i == dbp->cur) idx_at = 0;
+        if (r && (appending || r != static_cast<std::uint32_t>(dbp->rno))) {
+            char text[KEY_ROOM + 1];
+            if (ndx_key_type(ip) == NDX_NUMERIC) {
+                double v;
+                std::memcpy(&v, key, 8);
+                zu_format(text, sizeof text, "%.15g", v);
+            } else if (ndx_key_type(ip) == NDX_INTEGER) {
+                std::int32_t v;
+                std::memcpy(&v, key, 4);
+                zu_format(text, sizeof text, "%d", static_cast<int>(v));
+            } else {
+                std::memcpy(text, key, static_cast<std::size_t>(klen));
+                text[klen] = '\0';
+            }
+            char trimmed[sizeof text];
+            zu_copy(trimmed, sizeof trimmed, text);
+            std::size_t tl = std::strlen(trimmed);
+            while (tl > 0 && trimmed[tl - 1] == ' ') trimmed[--tl] = '\0';
+            if (appending)
+                msgf("%s %s フィールド名[%s] \"%s\" が重複しています。\r\n", now_string(), path, ndx_expr(ip), trimmed);
+            msgf("%s %s :ﾌｧｲﾙ %s ｲﾝﾃﾞｯｸｽ %s 内容 %s  ｷｰ長 %2u 実際のｷｰ長 %2u 追加番号(dbp->rno)=%7lu(%s)\n",
+                 now_string(), "重複キー", path, ndx_expr(ip), text, static_cast<unsigned>(klen),
+                 static_cast<unsigned>(std::strlen(text)), static_cast<unsigned long>(dbp->rno) + 1,
+                 appending ? "DBE::append" : "DBE::update");
+            return true;
+        }
+    }
+    return false;
+}
+
+void DBE::idx_append_keys(int rno) {
+    unsigned char key[KEY_ROOM];
+    for (int i = 1; i <= dbp->nidx; ++i)
+        if (make_key(i, dbp->dp->rbp, key)) ndx_insert(dbp->ip[i], key, static_cast<std::uint32_t>(rno));
+    idx_at = 0;
+}
+
+void DBE::idx_update_keys(int rno, const char *fields) {
+    dbf *dp = dbp->dp;
+    unsigned n = rlen() - 1;
+    for (int i = 1; i <= dbp->nidx; ++i) {
+        ndx *ip = dbp->ip[i];
+        if (dbf_read(dp, rno) != 0) break;
+        unsigned char old_key[KEY_ROOM], new_key[KEY_ROOM];
+        bool found = make_key(i, dp->rbp, old_key) && find_entry(i, old_key, rno);
+        std::memcpy(dp->rbp + 1, fields, n);
+        dp->held = 0;
+        bool have_new = make_key(i, dp->rbp, new_key);
+        if (found && have_new && std::memcmp(old_key, new_key, static_cast<std::size_t>(ndx_key_len(ip))) == 0) continue;
+        if (found) ndx_delete(ip);
+        if (have_new) ndx_insert(ip, new_key, static_cast<std::uint32_t>(rno));
+    }
+    idx_at = 0;
+}
+
+void DBE::idx_remove_keys(int last) {
+    unsigned char key[KEY_ROOM];
+    for (int i = 1; i <= dbp->nidx; ++i)
+        if (make_key(i, dbp->dp->rbp, key) && find_entry(i, key, last)) ndx_delete(dbp->ip[i]);
+    idx_at = 0;
+}
+
+// ---- files --------------------------------------------------------------------------
+
+void DBE::idx_flush_all() {
+    for (int i = 1; i <= dbp->nidx; ++i) ndx_flush(dbp->ip[i]);
+}
+
+void DBE::idx_close_all() {
+    for (int i = 1; i <= ZDB_MAX_INDEX; ++i) {
+        if (dbp->ip[i]) ndx_close(dbp->ip[i]);
+        dbp->ip[i] = nullptr;
+        delete ckey[i];
+        ckey[i] = nullptr;
+    }
+    dbp->nidx = dbp->cur = 0;
+    idx_at = 0;
+}
+
+void DBE::idx_rebuild_all() {
+    for (int i = 1; i <= dbp->nidx; ++i) {
+        table_source src(dbp->dp);
+        ndx_build(dbp->ip[i], src);
+    }
+    idx_at = 0;
+}

@@ -10,22 +10,6 @@
 
 namespace {
 
-const char *const k_messages[] = {
-    "メモリ不足",
-    "ファイルオープンエラー ",
-    "オープンするファイルがない",
-    "インデックスファイルが多すぎる",
-    "テンポラリファイルが作れない",
-    "指定されたキーが存在しない",
-    "キーが重複している",
-    "レコード番号が不正",
-    "ＢＯＦまたはＥＯＦ",
-    "構造ファイルが正しくない",
-    "ファイルｒｅａｄエラー",
-    "ファイルｗｒｉｔｅエラー",
-    "インデックスのキー表現式が不正",
-};
-
 const char UNIT[] = "ZD_Dbf";
 
 unsigned get16(const unsigned char *p) { return p[0] | (p[1] << 8); }
@@ -115,17 +99,6 @@ dbf *refuse(dbf *dp, unsigned line, const char *format, ...) {
 }
 
 }  // namespace
-
-const char *zu_db_message(int code) {
-    if (code < 1 || code > 13) return "??????????";
-    return k_messages[code - 1];
-}
-
-int zu_db_err(int code, const char *unit, unsigned line, const char *name) {
-    write_error_log("%s ISAM：%s %4u: %s(%2u) %s zu_db_err()\r\n", now_string(), unit ? unit : "", line,
-                    name ? name : "", static_cast<unsigned>(code), zu_db_message(code));
-    return 0;
-}
 
 int dbf_n_rec(const dbf *dp) { return get32(dp->dhp + 4); }
 void dbf_set_n_rec(dbf *dp, int n) { put32(dp->dhp + 4, static_cast<std::uint32_t>(n)); }

@@ -10,31 +10,7 @@
 #include <cstdint>
 
 #include "platform/platform.h"
-
-// ISAM error codes.
-enum : int {
-    IE_MEMORY999 = 1,
-    IE_FOPEN = 2,
-    IE_NOFILE = 3,
-    IE_IDXOVER = 4,
-    IE_TMPFILE = 5,
-    IE_NOKEY = 6,
-    IE_DBLKEY = 7,
-    IE_RECNO = 8,
-    IE_EOF = 9,
-    IE_READ = 11,
-    IE_WRITE = 12,
-    IE_IDXKEY = 13,
-};
-
-// The ISAM report: one line in the error log, nothing raised; returns 0.
-// `unit` names the reporting source unit (ZD_Db, ZD_Idx, ZD_Sort, ZD_Dbf,
-// Db_emlt), `line` identifies the reporting site.
-int zu_db_err(int code, const char *unit, unsigned line, const char *name);
-// The message of an ISAM code ("??????????" outside 1-13).
-const char *zu_db_message(int code);
-
-#define ZU_DB_ERR(code, unit) zu_db_err((code), (unit), __LINE__, #code)
+#include "zudbtool/isam.h"
 
 constexpr unsigned DBF_HEADER = 32;
 constexpr unsigned DBF_DESC = 32;

@@ -314,3 +314,83 @@ ZU_API int ZU_CALL zdbSetDebugMode(void *dbe, int mode) {
 ZU_API int ZU_CALL zdbGetDebugMode(void *dbe) {
     return zu_export([&] { return H(dbe, "zdbGetDebugMode")->debug_word; });
 }
+
+// ---- indexes ----------------------------------------------------------------------
+
+ZU_API void *ZU_CALL zdbOpenTableMIdx(const char *path) {
+    return zu_export([&] { return open_table(path, nullptr, 2); });
+}
+
+ZU_API int ZU_CALL zdbUseIndex(void *dbe, const char *index_path) {
+    return zu_export([&] { return H(dbe, "zdbUseIndex")->open_index(index_path); });
+}
+
+ZU_API int ZU_CALL zdbChgIndex(void *dbe, const char *key_expression) {
+    return zu_export([&] { return H(dbe, "zdbChgIndex")->chg_index(key_expression); });
+}
+
+ZU_API const char *ZU_CALL zdbChgIndexByNo(void *dbe, int number) {
+    return zu_export([&] { return H(dbe, "zdbChgIndexByNo")->chg_index_by_no(number); });
+}
+
+ZU_API const char *ZU_CALL zdbGetIndex(void *dbe) {
+    return zu_export([&]() -> const char * {
+        DBE *d = H(dbe, "zdbGetIndex");
+        return d->dbp->cur ? d->ckey[d->dbp->cur]->expr : nullptr;
+    });
+}
+
+ZU_API int ZU_CALL zdbGetNIndex(void *dbe) {
+    return zu_export([&] { return H(dbe, "zdbGetNIndex")->dbp->nidx; });
+}
+
+ZU_API const char *ZU_CALL zdbGetIndexPathFileName(void *dbe) {
+    return zu_export([&]() -> const char * {
+        DBE *d = H(dbe, "zdbGetIndexPathFileName");
+        return d->dbp->cur ? d->index_path(d->dbp->cur) : nullptr;
+    });
+}
+
+ZU_API int ZU_CALL zdbIsUniqIndex(void *dbe, const char *key_expression) {
+    return zu_export([&] { return H(dbe, "zdbIsUniqIndex")->is_uniq_index(key_expression); });
+}
+
+ZU_API int zdbSeekReset(void) {
+    zdb_key_pos = 0;
+    zdb_key_parts = 0;
+    zdb_key_buf[0] = '\0';
+    return 0;
+}
+
+ZU_API int ZU_CALL zdbSSKey(void *dbe, const char *text) {
+    return zu_export([&] {
+        H(dbe, "zdbSSKey")->add_key_part(text);
+        return 0;
+    });
+}
+
+ZU_API int ZU_CALL zdbSIKey(void *dbe, int value) {
+    return zu_export([&] {
+        H(dbe, "zdbSIKey")->add_key_number(value);
+        return 0;
+    });
+}
+
+ZU_API int ZU_CALL zdbSeek(void *dbe) {
+    return zu_export([&] { return H(dbe, "zdbSeek")->seek(zdb_key_buf); });
+}
+
+ZU_API int ZU_CALL zdbSeekFirst(void *dbe) {
+    return zu_export([&] { return H(dbe, "zdbSeekFirst")->seek_first(zdb_key_buf); });
+}
+
+ZU_API int ZU_CALL zdbSeekNext(void *dbe) {
+    return zu_export([&] { return H(dbe, "zdbSeekNext")->seek_next(); });
+}
+
+ZU_API int ZU_CALL zdbReIndex(void *dbe) {
+    return zu_export([&] {
+        H(dbe, "zdbReIndex")->reindex();
+        return 0;
+    });
+}

@@ -6,6 +6,11 @@
 //   zudb append T.DBF NAME=VALUE...       append a record
 //   zudb update T.DBF RECNO NAME=VALUE... change fields of record RECNO
 //   zudb delete T.DBF RECNO               remove record RECNO (the last record takes its place)
+//   zudb indexes T.DBF                    the open indexes: key expression, key type, unique flag
+//   zudb reindex T.DBF                    rebuild every index of the table
+//   zudb seek T.DBF KEY [KEY...] [--index EXPR]
+//                                         the records whose leading key parts are the KEYs
+//                                         (each blank-padded to its field's width)
 //
 // Texts are Shift-JIS.  With --utf8 the output is converted to UTF-8 and the
 // NAME=VALUE arguments are read as UTF-8.  A report of the engine goes to
@@ -31,6 +36,12 @@ const char USAGE[] =
     "  append T.DBF NAME=VALUE...        append a record\n"
     "  update T.DBF RECNO NAME=VALUE...  change fields of record RECNO\n"
     "  delete T.DBF RECNO                remove record RECNO (the last record moves into its place)\n"
+    "  indexes T.DBF                     each index: number, key expression, key type, unique flag, file\n"
+    "  reindex T.DBF                     rebuild every index of the table\n"
+    "  seek T.DBF KEY [KEY...] [--index EXPR]\n"
+    "                                    print the records whose leading key parts are the KEYs, each\n"
+    "                                    blank-padded to its field's width, in the first index (or the\n"
+    "                                    index whose key expression is EXPR); exit code 1 when none\n"
     "  --utf8                            print UTF-8 and read NAME=VALUE as UTF-8 (texts are Shift-JIS otherwise)\n"
     "  --help                            this text\n";
 
@@ -143,25 +154,105 @@ int cmd_info(const char *path) {
     return 0;
 }
 
-int cmd_list(const char *path) {
-    table t(path);
-    void *h = t.h;
+// One record as a line: fields separated by commas.
+std::string record_line(void *h, const std::vector<std::string> &names) {
+    std::string line;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i) line += ',';
+        line += zu_call([&] { return zdbGS(h, names[i].c_str()); });
+    }
+    return line + '\n';
+}
+
+std::vector<std::string> field_names(void *h) {
     int n = zu_call([&] { return zdbGetNField(h); });
     std::vector<std::string> names;
     for (int i = 1; i <= n; ++i) names.push_back(zu_call([&] { return zdbGetFieldName(h, i); }));
+    return names;
+}
+
+int cmd_list(const char *path) {
+    table t(path);
+    void *h = t.h;
+    std::vector<std::string> names = field_names(h);
+    zu_call([&] { return zdbChgIndexByNo(h, 0); });  // record-number order
     zu_call([&] { return zdbTop(h); });
     while (!zu_call([&] { return zdbEof(h); })) {
-        std::string line;
-        for (int i = 0; i < n; ++i) {
-            if (i) line += ',';
-            line += zu_call([&] { return zdbGS(h, names[i].c_str()); });
-        }
-        line += '\n';
-        print(line.c_str());
+        print(record_line(h, names).c_str());
         if (!zu_call([&] { return zdbSkip(h, 1); })) break;
     }
     t.close();
     return 0;
+}
+
+// The key type in an index file's header (bytes 16-17), -1 when unreadable.
+int key_type_of(const char *index_path) {
+    FILE *f = std::fopen(index_path, "rb");
+    if (!f) return -1;
+    unsigned char h[18];
+    int type = std::fread(h, 1, sizeof h, f) == sizeof h ? h[16] | (h[17] << 8) : -1;
+    std::fclose(f);
+    return type;
+}
+
+int cmd_indexes(const char *path) {
+    table t(path);
+    void *h = t.h;
+    int n = zu_call([&] { return zdbGetNIndex(h); });
+    std::printf("indexes: %d\n", n);
+    static const char *types[] = {"character", "numeric", "integer"};
+    for (int i = 1; i <= n; ++i) {
+        std::string expr = zu_call([&] { return zdbChgIndexByNo(h, i); });
+        std::string file = zu_call([&] { return zdbGetIndexPathFileName(h); });
+        int unique = zu_call([&] { return zdbIsUniqIndex(h, nullptr); });
+        int type = key_type_of(file.c_str());
+        std::printf("  %2d  %-24s type %d (%s)  %s  %s\n", i, out_text(expr.c_str(), g_utf8).c_str(), type,
+                    type >= 0 && type <= 2 ? types[type] : "unknown", unique ? "unique" : "duplicates",
+                    out_text(file.c_str(), g_utf8).c_str());
+    }
+    t.close();
+    return 0;
+}
+
+int cmd_reindex(const char *path) {
+    table t(path);
+    int n = zu_call([&] { return zdbGetNIndex(t.h); });
+    zu_call([&] { return zdbReIndex(t.h); });
+    t.close();
+    std::printf("rebuilt %d indexes\n", n);
+    return 0;
+}
+
+int cmd_seek(const char *path, char **args, int n) {
+    std::vector<std::string> keys;
+    std::string index;
+    for (int i = 0; i < n; ++i) {
+        if (std::strcmp(args[i], "--index") == 0) {
+            if (i + 1 >= n) fail("--index needs a key expression");
+            index = in_text(args[++i]);
+        } else {
+            keys.push_back(in_text(args[i]));
+        }
+    }
+    if (keys.empty()) fail("no key given");
+    table t(path);
+    void *h = t.h;
+    if (!zu_call([&] { return zdbGetNIndex(h); })) fail(std::string("the table has no index: ") + path);
+    if (!index.empty()) zu_call([&] { return zdbChgIndex(h, index.c_str()); });
+    std::vector<std::string> names = field_names(h);
+    zdbSeekReset();
+    for (auto &k : keys) zu_call([&] { return zdbSSKey(h, k.c_str()); });
+    int found = 0;
+    if (zu_call([&] { return zdbSeekFirst(h); })) {
+        do {
+            ++found;
+            std::printf("%d:", zu_call([&] { return zdbRecordNo(h); }));
+            print(record_line(h, names).c_str());
+        } while (zu_call([&] { return zdbSeekNext(h); }));
+    }
+    t.close();
+    std::printf("found %d\n", found);
+    return found ? 0 : 1;
 }
 
 int cmd_append(const char *path, char **args, int n) {
@@ -225,6 +316,9 @@ int main(int argc, char **argv) {
         if (cmd == "append" && n >= 3) return cmd_append(args[1], args.data() + 2, static_cast<int>(n - 2));
         if (cmd == "update" && n >= 4) return cmd_update(args[1], args[2], args.data() + 3, static_cast<int>(n - 3));
         if (cmd == "delete" && n == 3) return cmd_delete(args[1], args[2]);
+        if (cmd == "indexes" && n == 2) return cmd_indexes(args[1]);
+        if (cmd == "reindex" && n == 2) return cmd_reindex(args[1]);
+        if (cmd == "seek" && n >= 3) return cmd_seek(args[1], args.data() + 2, static_cast<int>(n - 2));
         std::fputs(USAGE, stderr);
         return 1;
     } catch (char *m) {

@@ -1,0 +1,520 @@
+// The index build: runs of sort records (record number, key) sorted in a
+// 49152-byte buffer, merged pairwise through two work files, then written
+// as full pages from the leaves up.
+#include "zudbtool/ndx_build.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "base/base.h"
+#include "zudbtool/isam.h"
+
+namespace {
+
+const char UNIT[] = "ZD_Sort";
+constexpr unsigned SORT_BUFFER = 0xC000;
+
+std::uint32_t get32(const unsigned char *p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+void put32(unsigned char *p, std::uint32_t v) {
+    p[0] = static_cast<unsigned char>(v);
+    p[1] = static_cast<unsigned char>(v >> 8);
+    p[2] = static_cast<unsigned char>(v >> 16);
+    p[3] = static_cast<unsigned char>(v >> 24);
+}
+
+// Upper case of single-byte letters; double-byte characters stay as they are.
+void upper(char *s) {
+    for (; *s; ++s) {
+        auto c = static_cast<unsigned char>(*s);
+        if (zu_lead_byte(c) && s[1]) {
+            ++s;
+        } else if (c >= 'a' && c <= 'z') {
+            *s = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+}
+
+// The value of a field's text: the bytes up to the field's length.
+double field_double(const unsigned char *p, unsigned len) {
+    char text[64];
+    unsigned n = len < sizeof text - 1 ? len : sizeof text - 1;
+    std::memcpy(text, p, n);
+    text[n] = 0;
+    return std::strtod(text, nullptr);
+}
+
+long field_long(const unsigned char *p, unsigned len) {
+    char text[16];
+    unsigned n = len < 15 ? len : 15;
+    std::memcpy(text, p, n);
+    text[n] = 0;
+    return std::strtol(text, nullptr, 10);
+}
+
+// Sort records: 4-byte record number, then the key.  Equal keys keep the
+// order of their record numbers, so the order is total.
+struct sort_order {
+    int type;
+    int kl;
+    int operator()(const unsigned char *a, const unsigned char *b) const {
+        int r;
+        if (type == NDX_NUMERIC) {
+            double x, y;
+            std::memcpy(&x, a + 4, 8);
+            std::memcpy(&y, b + 4, 8);
+            r = x < y ? -1 : x > y ? 1 : x == y ? 0 : std::isnan(x) - std::isnan(y);
+        } else if (type == NDX_INTEGER) {
+            std::int32_t x, y;
+            std::memcpy(&x, a + 4, 4);
+            std::memcpy(&y, b + 4, 4);
+            r = x < y ? -1 : x > y ? 1 : 0;
+        } else {
+            r = std::memcmp(a + 4, b + 4, static_cast<std::size_t>(kl));
+        }
+        if (r) return r < 0 ? -1 : 1;
+        std::uint32_t ra = get32(a), rb = get32(b);
+        return ra < rb ? -1 : ra > rb ? 1 : 0;
+    }
+};
+
+sort_order *g_order;  // for qsort
+
+int qsort_cmp(const void *a, const void *b) {
+    return (*g_order)(static_cast<const unsigned char *>(a), static_cast<const unsigned char *>(b));
+}
+
+struct run {
+    long count;
+    long offset;
+};
+
+// Stops the build: the report is already made.
+struct stopped {};
+
+bool read_at(zp::fhandle fh, long off, void *buf, unsigned size) {
+    return zp::llseek(fh, off, zp::SEEK_BEGIN) == off && zp::lread(fh, buf, size) == size;
+}
+
+void must_read(zp::fhandle fh, long off, void *buf, unsigned size) {
+    if (!read_at(fh, off, buf, size)) {
+        zu_db_err(IE_READ, UNIT, __LINE__, "IE_READ");
+        throw stopped{};
+    }
+}
+
+void must_write(zp::fhandle fh, const void *buf, unsigned size) {
+    if (size && zp::lwrite(fh, buf, size) != size) {
+        zu_db_err(IE_WRITE, UNIT, __LINE__, "IE_WRITE");
+        throw stopped{};
+    }
+}
+
+// Everything a build holds, given back on every way out.
+struct build_state {
+    char path1[260] = {0};
+    char path2[260] = {0};
+    zp::fhandle f1 = zp::HFILE_ERR;
+    zp::fhandle f2 = zp::HFILE_ERR;
+    run *runs = nullptr;
+    unsigned char *buf = nullptr;
+
+    ~build_state() {
+        if (buf) ZUFRE(buf);
+        std::free(runs);
+        if (f1 != zp::HFILE_ERR) zp::lclose(f1);
+        if (f2 != zp::HFILE_ERR) zp::lclose(f2);
+        if (path1[0]) zp::delete_file(path1);
+        if (path2[0]) zp::delete_file(path2);
+    }
+};
+
+// Reads the sort records of one run in windows of whole records.
+struct run_reader {
+    zp::fhandle fh;
+    long pos;         // next byte in the file
+    long remaining;   // records not yet in the window
+    unsigned char *win;
+    unsigned cap;     // records a window holds
+    unsigned s;
+    unsigned have = 0, at = 0;
+
+    const unsigned char *peek() {
+        if (at == have) {
+            if (!remaining) return nullptr;
+            unsigned n = remaining < static_cast<long>(cap) ? static_cast<unsigned>(remaining) : cap;
+            must_read(fh, pos, win, n * s);
+            pos += static_cast<long>(n * s);
+            remaining -= n;
+            have = n;
+            at = 0;
+        }
+        return win + at * s;
+    }
+    void take() { ++at; }
+};
+
+struct run_writer {
+    zp::fhandle fh;
+    unsigned char *win;
+    unsigned cap;
+    unsigned s;
+    unsigned n = 0;
+
+    void put(const unsigned char *rec) {
+        std::memcpy(win + n * s, rec, s);
+        if (++n == cap) flush();
+    }
+    void flush() {
+        must_write(fh, win, n * s);
+        n = 0;
+    }
+};
+
+// The page phase: leaves filled in key order, inner pages above them.
+struct page_writer {
+    ndx *ip;
+    run_reader in;
+    sort_order order;
+    int kl = 0, es = 0, m = 0;
+    bool unique = false;
+    std::uint32_t next = 1;
+    unsigned char last[NDX_KEY_MAX + 4] = {};
+    bool have_last = false;
+    std::vector<std::vector<unsigned char>> pages = {};  // one buffer per height
+
+    // The next sort record that gets an entry; in a unique index a record
+    // whose key equals the last one written is passed over.
+    const unsigned char *peek() {
+        for (;;) {
+            const unsigned char *r = in.peek();
+            if (!r || !unique || !have_last) return r;
+            sort_order keys_only = order;
+            unsigned char probe[NDX_KEY_MAX + 4];
+            std::memcpy(probe, r, 4 + kl);
+            put32(probe, get32(last));
+            if (keys_only(probe, last) != 0) return r;
+            in.take();
+        }
+    }
+
+    unsigned char *page(int h) {
+        if (static_cast<int>(pages.size()) <= h) pages.resize(h + 1);
+        pages[h].assign(NDX_PAGE, 0);
+        return pages[h].data();
+    }
+
+    std::uint32_t finish(unsigned char *pg, int k) {
+        put32(pg, static_cast<std::uint32_t>(k));
+        std::uint32_t pno = next++;
+        if (!ndx_write_page(ip, pno, pg)) throw stopped{};
+        return pno;
+    }
+
+    std::uint32_t build(int h, std::uint32_t first_child) {
+        unsigned char *pg = page(h);
+        int k = 0;
+        if (h == 0) {
+            const unsigned char *r;
+            while (k < m && (r = peek()) != nullptr) {
+                unsigned char *e = pg + 4 + k * es;
+                put32(e + 4, get32(r));
+                std::memcpy(e + 8, r + 4, kl);
+                std::memcpy(last, r, 4 + kl);
+                have_last = true;
+                in.take();
+                ++k;
+            }
+            return finish(pg, k);
+        }
+        std::uint32_t child = first_child ? first_child : build(h - 1, 0);
+        pg = pages[h].data();  // the vector of buffers may have grown
+        while (k < m && peek()) {
+            unsigned char *e = pg + 4 + k * es;
+            put32(e, child);
+            std::memcpy(e + 8, last + 4, kl);
+            ++k;
+            child = build(h - 1, 0);
+            pg = pages[h].data();
+        }
+        put32(pg + 4 + k * es, child);
+        return finish(pg, k);
+    }
+};
+
+}  // namespace
+
+int ndx_key_layout_of(const char *expr, ndx_records &src, ndx_key_layout *out, const char **bad_part) {
+    static char part_text[NDX_EXPR_MAX];
+    if (bad_part) *bad_part = nullptr;
+    out->type = NDX_CHAR;
+    out->len = 0;
+    out->parts.clear();
+    char copy[NDX_EXPR_MAX];
+    zu_copy(copy, sizeof copy, expr ? expr : "");
+    enum { NONE, CHAR, NUM, INT } kind = NONE;
+    for (char *p = std::strtok(copy, "; "); p; p = std::strtok(nullptr, "; ")) {
+        upper(p);
+        int found = -1;
+        ndx_field_desc fd{};
+        for (int i = 0; i < src.field_count() && found < 0; ++i) {
+            fd = src.field(i);
+            char name[16];
+            zu_copy(name, sizeof name, fd.name ? fd.name : "");
+            upper(name);
+            if (std::strcmp(name, p) == 0) found = i;
+        }
+        if (found < 0) {
+            zu_copy(part_text, sizeof part_text, p);
+            if (bad_part) *bad_part = part_text;
+            return IE_IDXKEY;
+        }
+        switch (fd.type) {
+        case 'C':
+        case 'N':
+        case 'D':
+            if (kind == NUM || kind == INT) return IE_IDXKEY;
+            kind = CHAR;
+            out->parts.push_back({fd.pos, fd.len, fd.type == 'D' ? 8u : fd.len});
+            out->len += static_cast<int>(out->parts.back().width);
+            break;
+        case 'X':
+            if (kind == CHAR || kind == INT) return IE_IDXKEY;
+            kind = NUM;
+            out->type = NDX_NUMERIC;
+            out->len = 8;
+            out->parts.push_back({fd.pos, fd.len, 0});
+            break;
+        case 'Y':
+            if (kind == CHAR || kind == NUM) return IE_IDXKEY;
+            kind = INT;
+            out->type = NDX_INTEGER;
+            out->len = 4;
+            out->parts.push_back({fd.pos, fd.len, 0});
+            break;
+        default:
+            return IE_IDXKEY;
+        }
+    }
+    if (out->parts.empty() || out->len <= 0) return IE_IDXKEY;
+    return 0;
+}
+
+int ndx_key_layout_for(const ndx *ip, ndx_records &src, ndx_key_layout *out) {
+    out->type = ndx_key_type(ip);
+    out->len = ndx_key_len(ip);
+    out->parts.clear();
+    char copy[NDX_EXPR_MAX];
+    zu_copy(copy, sizeof copy, ndx_expr(ip));
+    for (char *p = std::strtok(copy, "; "); p; p = std::strtok(nullptr, "; ")) {
+        upper(p);
+        bool found = false;
+        for (int i = 0; i < src.field_count() && !found; ++i) {
+            ndx_field_desc fd = src.field(i);
+            char name[16];
+            zu_copy(name, sizeof name, fd.name ? fd.name : "");
+            upper(name);
+            if (std::strcmp(name, p) == 0) {
+                found = true;
+                out->parts.push_back({fd.pos, fd.len, fd.type == 'D' ? 8u : fd.len});
+            }
+        }
+        if (!found) return IE_NOKEY;
+    }
+    return 0;
+}
+
+void ndx_make_key(const ndx_key_layout &kl, const unsigned char *record, unsigned char *out) {
+    if (kl.type == NDX_NUMERIC) {
+        double sum = 0;
+        for (const auto &p : kl.parts) sum += field_double(record + p.pos, p.len);
+        std::memcpy(out, &sum, 8);
+    } else if (kl.type == NDX_INTEGER) {
+        long sum = 0;
+        for (const auto &p : kl.parts) sum += field_long(record + p.pos, p.len);
+        auto v = static_cast<std::int32_t>(sum);
+        std::memcpy(out, &v, 4);
+    } else {
+        unsigned room = kl.len > 0 ? static_cast<unsigned>(kl.len) : 0;
+        unsigned at = 0;
+        for (const auto &p : kl.parts) {
+            unsigned width = p.width < room - at ? p.width : room - at;
+            unsigned n = p.len < width ? p.len : width;
+            std::memcpy(out + at, record + p.pos, n);
+            std::memset(out + at + n, ' ', width - n);
+            at += width;
+        }
+        std::memset(out + at, ' ', room - at);
+    }
+}
+
+void ndx_work_path(const char *index_path, const char *ext, char *out, unsigned size) {
+    zu_copy(out, size, index_path);
+    char *name = out;
+    for (char *p = out; *p; ++p) {
+        auto c = static_cast<unsigned char>(*p);
+        if (zu_lead_byte(c) && p[1]) {
+            ++p;
+        } else if (c == '\\' || c == '/' || c == ':') {
+            name = p + 1;
+        }
+    }
+    char *dot = std::strrchr(name, '.');
+    if (dot) {
+        dot[1] = 0;
+    } else {
+        zu_append(out, size, ".");
+    }
+    zu_append(out, size, ext);
+}
+
+bool ndx_build(ndx *ip, ndx_records &src) {
+    // 1. The key layout.
+    ndx_key_layout kl;
+    const char *bad = nullptr;
+    if (int code = ndx_key_layout_of(ndx_expr(ip), src, &kl, &bad)) {
+        if (bad) debf("DBF=%s  NDX=%s\n", src.table_path(), ip->path);
+        zu_db_err(code, UNIT, __LINE__, "IE_IDXKEY");
+        return false;
+    }
+    if (kl.len > NDX_KEY_MAX) err(9, "%s", "インデックスフィールド長オーバー 最長(256 - 4)までです。wrt_index()");
+    ndx_set_key_layout(ip, kl.type, kl.len);
+    const int klen = kl.len;
+    const unsigned s = static_cast<unsigned>(klen) + 4;
+    const int es = ndx_entry_size(ip);
+    const int m = ndx_keys_per_page(ip);
+    sort_order order{kl.type, klen};
+
+    build_state st;
+    try {
+        // 2. The work files.
+        ndx_work_path(ip->path, "$$1", st.path1, sizeof st.path1);
+        ndx_work_path(ip->path, "$$2", st.path2, sizeof st.path2);
+        st.f1 = zp::lcreat(st.path1);
+        st.f2 = zp::lcreat(st.path2);
+        if (st.f1 == zp::HFILE_ERR || st.f2 == zp::HFILE_ERR) {
+            zu_db_err(IE_TMPFILE, UNIT, __LINE__, "IE_TMPFILE");
+            return false;
+        }
+
+        // 4. The run table and the sort buffer.
+        long n = src.record_count();
+        if (n < 0) n = 0;
+        const unsigned per_run = SORT_BUFFER / s;
+        long nruns = (n + per_run - 1) / per_run;
+        if (nruns < 1) nruns = 1;
+        st.runs = static_cast<run *>(std::malloc(sizeof(run) * static_cast<std::size_t>(nruns)));
+        if (!st.runs) {
+            zu_db_err(IE_MEMORY999, UNIT, __LINE__, "IE_MEMORY999");
+            return false;
+        }
+        st.buf = static_cast<unsigned char *>(ZUALC(SORT_BUFFER));
+
+        // 5. Runs: the records in file order, sorted a buffer at a time.
+        if (!src.rewind()) {
+            zu_db_err(IE_READ, UNIT, __LINE__, "IE_READ");
+            return false;
+        }
+        g_order = &order;
+        long made = 0, offset = 0;
+        unsigned fill = 0;
+        auto write_run = [&] {
+            std::qsort(st.buf, fill, s, qsort_cmp);
+            must_write(st.f1, st.buf, fill * s);
+            st.runs[made].count = fill;
+            st.runs[made].offset = offset;
+            offset += static_cast<long>(fill * s);
+            ++made;
+            fill = 0;
+        };
+        for (long rno = 1; rno <= n; ++rno) {
+            const unsigned char *rec = src.next_record();
+            if (!rec) {
+                zu_db_err(IE_READ, UNIT, __LINE__, "IE_READ");
+                return false;
+            }
+            unsigned char *sr = st.buf + fill * s;
+            put32(sr, static_cast<std::uint32_t>(rno));
+            ndx_make_key(kl, rec, sr + 4);
+            if (++fill == per_run) write_run();
+        }
+        if (fill || made == 0) write_run();
+
+        // 6. Merges, two runs into one, until one run is left.
+        zp::fhandle from = st.f1, to = st.f2;
+        const unsigned third = SORT_BUFFER / 3;
+        const unsigned wrec = third / s;
+        while (made > 1) {
+            if (zp::llseek(to, 0, zp::SEEK_BEGIN) != 0) {
+                zu_db_err(IE_WRITE, UNIT, __LINE__, "IE_WRITE");
+                return false;
+            }
+            run_writer out{to, st.buf + 2 * third, wrec, s};
+            long merged = 0;
+            for (long i = 0; i + 1 < made; i += 2) {
+                run_reader a{from, st.runs[i].offset, st.runs[i].count, st.buf, wrec, s};
+                run_reader b{from, st.runs[i + 1].offset, st.runs[i + 1].count, st.buf + third, wrec, s};
+                for (;;) {
+                    const unsigned char *x = a.peek();
+                    const unsigned char *y = b.peek();
+                    if (!x && !y) break;
+                    if (x && (!y || order(x, y) <= 0)) {
+                        out.put(x);
+                        a.take();
+                    } else {
+                        out.put(y);
+                        b.take();
+                    }
+                }
+                out.flush();
+                st.runs[merged].count = st.runs[i].count + st.runs[i + 1].count;
+                st.runs[merged].offset = st.runs[i].offset;
+                ++merged;
+            }
+            if (made % 2) {
+                run_reader a{from, st.runs[made - 1].offset, st.runs[made - 1].count, st.buf, wrec, s};
+                while (const unsigned char *x = a.peek()) {
+                    out.put(x);
+                    a.take();
+                }
+                out.flush();
+                st.runs[merged] = st.runs[made - 1];
+                ++merged;
+            }
+            made = merged;
+            zp::fhandle t = from;
+            from = to;
+            to = t;
+        }
+
+        // 7. Pages.
+        if (!zp::set_file_size(ip->fh, 0)) {
+            zu_db_err(IE_WRITE, UNIT, __LINE__, "IE_WRITE");
+            return false;
+        }
+        ip->file_pages = 0;
+        // Pages the handle held are gone.
+        for (ndx_level *lv = ip->root; lv; lv = lv->down) {
+            lv->pno = 0;
+            lv->cp = -1;
+        }
+        ip->bp = nullptr;
+        ip->keyp = nullptr;
+        page_writer pw{ip, run_reader{from, 0, st.runs[0].count, st.buf, SORT_BUFFER / s, s}, order};
+        pw.kl = klen;
+        pw.es = es;
+        pw.m = m;
+        pw.unique = ndx_unique(ip);
+        std::uint32_t root = pw.build(0, 0);
+        for (int h = 1; pw.peek(); ++h) root = pw.build(h, root);
+        unsigned char *h = ip->ihp;
+        put32(h, root);
+        put32(h + 4, pw.next);
+        ip->changed = true;
+        return true;
+    } catch (stopped &) {
+        return false;
+    }
+}
