@@ -7,56 +7,16 @@
 #include <thread>
 
 #include "dbf_support.h"
+#include "zdb_support.h"
 #include "zudbtool.h"
 
 namespace {
 
-// Calls an export as a host does: a report comes back as a thrown text.
-template <class F>
-auto call(F &&f) {
-    return zu_call(f);
-}
+using zt::call;
+using zt::raised;
 
-// The report a call raises; it must also be in the error log.
-template <class F>
-std::string raised(F &&f) {
-    std::size_t mark = zt::log_mark();
-    std::string r = zt::report_of(f);
-    if (r != "(none)") {
-        EXPECT_TRUE(zt::has(zt::log_since(mark), r)) << "not in the error log: " << r;
-    }
-    return r;
-}
-
-struct Zdb : ::testing::Test {
-    std::string dir = zt::fresh_dir("zdb");
-    std::vector<void *> open_handles;
-
-    void TearDown() override {
-        for (void *h : open_handles) call([&] { return zdbClose(h); });
-        call([] { return zdbSetDeleteRecordUnUse(); });
-    }
-    std::string path(const std::string &name) { return zt::join(dir, name); }
-
-    // Writes T.FIELD (lines joined with CR LF) and creates T.DBF from it.
-    void *create(const std::string &name, const std::vector<std::string> &lines) {
-        std::string text;
-        for (auto &l : lines) text += l + "\r\n";
-        std::string base = path(name);
-        zt::write_file(base + ".FIELD", text);
-        void *h = call([&] { return zdbCreateTable((base + ".DBF").c_str()); });
-        if (h) open_handles.push_back(h);
-        return h;
-    }
-    void *open(const std::string &p, const char *mutex = nullptr) {
-        void *h = call([&] { return zdbOpenTable(p.c_str(), mutex); });
-        if (h) open_handles.push_back(h);
-        return h;
-    }
-    void close(void *h) {
-        open_handles.erase(std::remove(open_handles.begin(), open_handles.end(), h), open_handles.end());
-        EXPECT_EQ(call([&] { return zdbClose(h); }), 0);
-    }
+struct Zdb : zt::Tables {
+    Zdb() : Tables("zdb") {}
     // The customer table: CODE A 5, NAME A 10, QTY N (8), filled with
     // `n` records C001.. / N1.. / 1..
     void *customers(int n, const std::string &name = "CUST") {

@@ -15,54 +15,18 @@
 
 #include "dbf_support.h"
 #include "ndx_support.h"
+#include "zdb_support.h"
 #include "zudbtool.h"
 
 namespace {
 
-template <class F>
-auto call(F &&f) {
-    return zu_call(f);
-}
-
-template <class F>
-std::string raised(F &&f) {
-    std::size_t mark = zt::log_mark();
-    std::string r = zt::report_of(f);
-    if (r != "(none)") {
-        EXPECT_TRUE(zt::has(zt::log_since(mark), r)) << "not in the error log: " << r;
-    }
-    return r;
-}
+using zt::call;
+using zt::raised;
 
 std::string msgf_path() { return zt::join(zt::join(zt::bin_dir(), "LOG"), "MSGF.TXT"); }
 
-struct Idx : ::testing::Test {
-    std::string dir = zt::fresh_dir("idx");
-    std::vector<void *> open_handles;
-
-    void TearDown() override {
-        for (void *h : open_handles) call([&] { return zdbClose(h); });
-        call([] { return zdbSetDeleteRecordUnUse(); });
-    }
-    std::string path(const std::string &name) { return zt::join(dir, name); }
-    void *create(const std::string &name, const std::vector<std::string> &lines) {
-        std::string text;
-        for (auto &l : lines) text += l + "\r\n";
-        std::string base = path(name);
-        zt::write_file(base + ".FIELD", text);
-        void *h = call([&] { return zdbCreateTable((base + ".DBF").c_str()); });
-        if (h) open_handles.push_back(h);
-        return h;
-    }
-    void *open(const std::string &p, const char *mutex = nullptr) {
-        void *h = call([&] { return zdbOpenTable(p.c_str(), mutex); });
-        if (h) open_handles.push_back(h);
-        return h;
-    }
-    void close(void *h) {
-        open_handles.erase(std::remove(open_handles.begin(), open_handles.end(), h), open_handles.end());
-        EXPECT_EQ(call([&] { return zdbClose(h); }), 0);
-    }
+struct Idx : zt::Tables {
+    Idx() : Tables("idx") {}
     static int add(void *h, const std::string &code, const std::string &name, int qty) {
         call([&] { return zdbClearBuf(h); });
         call([&] { return zdbSS(h, "CODE", code.c_str()); });
