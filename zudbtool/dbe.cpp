@@ -286,32 +286,13 @@ bool field_line(char *line, dbf_spec &s) {
 }
 
 // Calls `f` for each line of the definition file.  Lines end in CR LF; a
-// file with bare LF line ends is split at them too.
-template <class F>
-void each_line(const char *name, F &&f) {
-    ZUIO in;
-    in.flags |= ZUIO_QUIET;
-    in.open(name, ZUIO_READ, 64);
-    while (char *rec = in.reads()) {
-        rec[std::strcspn(rec, "\r")] = '\0';
-        for (char *line = rec;;) {
-            char *lf = std::strchr(line, '\n');
-            if (lf) *lf = '\0';
-            f(line);
-            if (!lf) break;
-            line = lf + 1;
-            if (!*line) break;
-        }
-    }
-    in.close();
-}
 }  // namespace
 
 bool DBE::create_table(const char *p) {
     if (!p || !*p) zdb_raise("%s", "field_fnameがセットされていません。");
     set_fname(p);
     int lines = 0;
-    each_line(field_fname, [&](char *) { ++lines; });
+    zdb_each_line(field_fname, 64, [&](char *) { ++lines; });
     dbf_spec *specs = static_cast<dbf_spec *>(std::calloc(lines > 0 ? lines : 1, sizeof(dbf_spec)));
     if (!specs) {
         zu_db_err(IE_MEMORY999, "Db_emlt", __LINE__, "IE_MEMORY999");
@@ -320,7 +301,7 @@ bool DBE::create_table(const char *p) {
     int count = 0;
     unsigned long total = 1;
     try {
-        each_line(field_fname, [&](char *line) {
+        zdb_each_line(field_fname, 64, [&](char *line) {
             dbf_spec s;
             if (count >= lines || !field_line(line, s)) return;
             total += s.len;

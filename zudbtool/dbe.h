@@ -3,6 +3,9 @@
 // close.  The object's address is the handle that the zdb exports take.
 #pragma once
 
+#include <cstring>
+
+#include "base/base.h"
 #include "zudbtool/dbf.h"
 
 // The index file handle belongs to the index layer; the table object only
@@ -178,3 +181,23 @@ private:
 void zdb_register(DBE *d);
 void zdb_unregister(DBE *d);
 bool zdb_is_live(const void *h);
+
+// Calls `f` for each line of a text file (CR LF or bare LF line ends).
+template <class F>
+void zdb_each_line(const char *name, int reclen, F &&f) {
+    ZUIO in;
+    in.flags |= ZUIO_QUIET;
+    in.open(name, ZUIO_READ, reclen);
+    while (char *rec = in.reads()) {
+        rec[std::strcspn(rec, "\r")] = '\0';
+        for (char *line = rec;;) {
+            char *lf = std::strchr(line, '\n');
+            if (lf) *lf = '\0';
+            f(line);
+            if (!lf) break;
+            line = lf + 1;
+            if (!*line) break;
+        }
+    }
+    in.close();
+}

@@ -71,25 +71,6 @@ char *trim(char *s) {
     return s;
 }
 
-// Calls `f` for each line of a text file (CR LF or bare LF line ends).
-template <class F>
-void each_line(const char *name, int reclen, F &&f) {
-    ZUIO in;
-    in.flags |= ZUIO_QUIET;
-    in.open(name, ZUIO_READ, reclen);
-    while (char *rec = in.reads()) {
-        rec[std::strcspn(rec, "\r")] = '\0';
-        for (char *line = rec;;) {
-            char *lf = std::strchr(line, '\n');
-            if (lf) *lf = '\0';
-            f(line);
-            if (!lf) break;
-            line = lf + 1;
-            if (!*line) break;
-        }
-    }
-    in.close();
-}
 
 // The file-name part of a path starts after its last separator.
 char *name_part(char *p) {
@@ -236,7 +217,7 @@ bool DBE::idx_open_listed() {
     char folder[260];
     zu_copy(folder, sizeof folder, sep_path(path));
     std::vector<std::string> names;
-    each_line(iname_fname, 260, [&](char *line) {
+    zdb_each_line(iname_fname, 260, [&](char *line) {
         char *name = trim(line);
         if (*name) names.emplace_back(name);
     });
@@ -289,7 +270,7 @@ void DBE::idx_recreate_defined() {
     if (!iname_fname[0]) zdb_raise("%s", "iname_fnameがセットされていません。");
     if (zu_exist(iname_fname)) zu_remove(iname_fname);
     std::vector<std::pair<std::string, bool>> defs;
-    each_line(field_fname, 64, [&](char *line) {
+    zdb_each_line(field_fname, 64, [&](char *line) {
         if (line[0] == '*') return;
         char *comma = std::strchr(line, ',');
         if (!comma) return;
