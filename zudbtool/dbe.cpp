@@ -240,7 +240,7 @@ void DBE::reopen() {
 
 namespace {
 // One line of the definition file: true for a field line, whose
-// specification is then in `s`; index lines, comments and lines of other
+// definition is then in `s`; index lines, comments and lines of other
 // letters give false.
 bool field_line(char *line, dbf_spec &s) {
     line[std::strcspn(line, "\r")] = '\0';

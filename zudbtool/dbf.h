@@ -25,7 +25,7 @@ struct dbf_field {
     unsigned pos;                  // position in rbp (1 + lengths before it)
 };
 
-// Field specification for create.
+// Field definition for create.
 struct dbf_spec {
     char name[11];
     char type;
