@@ -129,6 +129,17 @@ DBE::~DBE() {
     }
 }
 
+void DBE::give_back() {
+    if (dbp) {
+        idx_close_all();
+        dbf_close(dbp->dp);
+        ZUFRE(dbp);
+        dbp = nullptr;
+    }
+    release_buffers();
+    mutex_end();
+}
+
 void DBE::release_buffers() {
     if (work) ZUFRE(work);
     if (rec) ZUFRE(rec);
@@ -187,25 +198,12 @@ void DBE::open(const char *p, int open_mode) {
         work[0] = '\0';
         clear_buf();
         if (mode != 1 && zu_exist(iname_fname) && !idx_open_listed()) {
-            idx_close_all();
-            dbf_close(dbp->dp);
-            ZUFRE(dbp);
-            dbp = nullptr;
-            release_buffers();
-            mutex_end();
+            give_back();
             return;
         }
         go_top();
     } catch (char *) {
-        // No handle: give back the table file and the mutex taken above.
-        if (dbp) {
-            idx_close_all();
-            dbf_close(dbp->dp);
-            ZUFRE(dbp);
-            dbp = nullptr;
-        }
-        release_buffers();
-        mutex_end();
+        give_back();
         throw;
     }
 }

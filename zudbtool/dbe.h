@@ -166,6 +166,8 @@ private:
     int text_key(const char *text, unsigned char *out);
     bool find_entry(int i, const unsigned char *key, int rno);
     void set_eof();
+    void set_bof();
+    void idx_land(std::uint32_t r);
     void idx_pass();
     bool recreate_one(const char *expr, bool unique, char *list, unsigned list_size);
 
@@ -174,6 +176,8 @@ private:
     void move(int n);
     void pass(int dir);
     void release_buffers();
+    // No handle after all: gives back the files, the buffers and the mutex.
+    void give_back();
     void mutex_end();
 };
 

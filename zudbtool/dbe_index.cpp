@@ -347,26 +347,33 @@ void DBE::set_eof() {
     idx_at = 0;
 }
 
+void DBE::set_bof() {
+    dbp->rno = 1;
+    dbp->bof = true;
+    dbp->eof = n_rec() == 0;
+    idx_at = 0;
+}
+
+// Stands on record `r`, found through the current index.
+void DBE::idx_land(std::uint32_t r) {
+    dbp->rno = static_cast<int>(r);
+    dbp->bof = dbp->eof = false;
+    idx_at = dbp->rno;
+}
+
 void DBE::idx_top() {
     std::uint32_t r = ndx_first(dbp->ip[dbp->cur]);
     if (r) {
-        dbp->rno = static_cast<int>(r);
-        dbp->bof = dbp->eof = false;
-        idx_at = dbp->rno;
+        idx_land(r);
     } else {
-        dbp->rno = 1;
-        dbp->bof = true;
-        dbp->eof = n_rec() == 0;
-        idx_at = 0;
+        set_bof();
     }
 }
 
 void DBE::idx_bottom() {
     std::uint32_t r = ndx_last(dbp->ip[dbp->cur]);
     if (r) {
-        dbp->rno = static_cast<int>(r);
-        dbp->bof = dbp->eof = false;
-        idx_at = dbp->rno;
+        idx_land(r);
     } else {
         set_eof();
     }
@@ -392,16 +399,11 @@ void DBE::idx_move(int n) {
         --k;
     }
     if (r) {
-        dbp->rno = static_cast<int>(r);
-        dbp->bof = dbp->eof = false;
-        idx_at = dbp->rno;
+        idx_land(r);
     } else if (n > 0) {
         set_eof();
     } else {
-        dbp->rno = 1;
-        dbp->bof = true;
-        dbp->eof = n_rec() == 0;
-        idx_at = 0;
+        set_bof();
     }
 }
 
@@ -440,9 +442,7 @@ int DBE::seek(const char *text) {
     int len = text_key(text, key);
     std::uint32_t r = ndx_search(ip, key, len);
     if (r) {
-        dbp->rno = static_cast<int>(r);
-        dbp->bof = dbp->eof = false;
-        idx_at = dbp->rno;
+        idx_land(r);
     } else {
         set_eof();
     }
@@ -462,9 +462,7 @@ int DBE::seek_first(const char *text) {
     int len = text_key(text, key);
     std::uint32_t r = ndx_search(ip, key, len);
     if (r) {
-        dbp->rno = static_cast<int>(r);
-        dbp->bof = dbp->eof = false;
-        idx_at = dbp->rno;
+        idx_land(r);
     } else {
         set_eof();
     }
