@@ -182,6 +182,25 @@ xbSchema g_schema[] = {
     {"", 0, 0, 0},
 };
 
+// libxbase64's table with its two indexes.
+struct XbTable {
+    xbXBase xb;
+    xbDbf dbf{&xb};
+    xbNdx code{&dbf}, name{&dbf};
+
+    // New index files (prefix + CODE.NDX / NAME.NDX) on the open table.
+    bool create_indexes(const std::string &prefix) {
+        return code.CreateIndex((prefix + "CODE.NDX").c_str(), "CODE", XB_UNIQUE, XB_OVERLAY) == XB_NO_ERROR &&
+               name.CreateIndex((prefix + "NAME.NDX").c_str(), "NAME+CODE", XB_NOT_UNIQUE, XB_OVERLAY) ==
+                   XB_NO_ERROR;
+    }
+    void close() {
+        code.CloseIndex();
+        name.CloseIndex();
+        dbf.CloseDatabase();
+    }
+};
+
 // What a child shares with the benchmark: records done and seconds taken,
 // stored together every few records and at the end.
 struct Progress {
@@ -233,12 +252,9 @@ void BM_XbAppend(benchmark::State &state) {
         int sig = run_in_child(
             [&](Progress &out) {
                 auto t0 = std::chrono::steady_clock::now();
-                xbXBase xb;
-                xbDbf dbf(&xb);
-                xbNdx code(&dbf), name(&dbf);
-                if (dbf.CreateDatabase("XCUST.DBF", g_schema, XB_OVERLAY) != XB_NO_ERROR ||
-                    code.CreateIndex("XCODE.NDX", "CODE", XB_UNIQUE, XB_OVERLAY) != XB_NO_ERROR ||
-                    name.CreateIndex("XNAME.NDX", "NAME+CODE", XB_NOT_UNIQUE, XB_OVERLAY) != XB_NO_ERROR)
+                XbTable t;
+                xbDbf &dbf = t.dbf;
+                if (dbf.CreateDatabase("XCUST.DBF", g_schema, XB_OVERLAY) != XB_NO_ERROR || !t.create_indexes("X"))
                     return;
                 long n = 0;
                 for (const Customer &c : data) {
@@ -252,9 +268,7 @@ void BM_XbAppend(benchmark::State &state) {
                     if (dbf.AppendRecord() != XB_NO_ERROR) break;
                     if (++n % 16 == 0) out = Progress{n, seconds_since(t0)};
                 }
-                code.CloseIndex();
-                name.CloseIndex();
-                dbf.CloseDatabase();
+                t.close();
                 out = Progress{n, seconds_since(t0)};
             },
             p);
@@ -290,10 +304,7 @@ bool set_expression(const char *ndx, const char *expr) {
 }
 
 // libxbase64's handles on copies of this engine's files, made once.
-struct XbCopies {
-    xbXBase xb;
-    xbDbf dbf{&xb};
-    xbNdx code{&dbf}, name{&dbf};
+struct XbCopies : XbTable {
     bool ok = false;
 };
 
@@ -353,13 +364,8 @@ void BM_XbReindex(benchmark::State &state) {
         int sig = run_in_child(
             [&](Progress &out) {
                 auto t0 = std::chrono::steady_clock::now();
-                xbXBase xb;
-                xbDbf dbf(&xb);
-                xbNdx code(&dbf), name(&dbf);
-                if (dbf.OpenDatabase("YCUST.DBF") != XB_NO_ERROR ||
-                    code.CreateIndex("ZCODE.NDX", "CODE", XB_UNIQUE, XB_OVERLAY) != XB_NO_ERROR ||
-                    name.CreateIndex("ZNAME.NDX", "NAME+CODE", XB_NOT_UNIQUE, XB_OVERLAY) != XB_NO_ERROR)
-                    return;
+                XbTable t;
+                if (t.dbf.OpenDatabase("YCUST.DBF") != XB_NO_ERROR || !t.create_indexes("Z")) return;
                 static Progress *shared;
                 static std::chrono::steady_clock::time_point start;
                 static long base;
@@ -369,12 +375,10 @@ void BM_XbReindex(benchmark::State &state) {
                     if (item % 16 == 0) *shared = Progress{base + item, seconds_since(start)};
                 };
                 base = 0;
-                if (code.ReIndex(status) != XB_NO_ERROR) return;
+                if (t.code.ReIndex(status) != XB_NO_ERROR) return;
                 base = RECORDS;
-                if (name.ReIndex(status) != XB_NO_ERROR) return;
-                code.CloseIndex();
-                name.CloseIndex();
-                dbf.CloseDatabase();
+                if (t.name.ReIndex(status) != XB_NO_ERROR) return;
+                t.close();
                 out = Progress{2L * RECORDS, seconds_since(t0)};
             },
             p);
