@@ -164,6 +164,7 @@ private:
     unsigned next_key_width(const char *function);
     bool make_key(int i, const unsigned char *record, unsigned char *out);
     int text_key(const char *text, unsigned char *out);
+    int search_text(const char *text, unsigned char *key);
     bool find_entry(int i, const unsigned char *key, int rno);
     void set_eof();
     void set_bof();

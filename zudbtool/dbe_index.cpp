@@ -432,6 +432,19 @@ void DBE::idx_goto(int rno) {
 
 // ---- seeks -----------------------------------------------------------------------
 
+// Makes the current index's key of `text` into `key` and stands where the
+// index's search lands for it, or at EOF; gives the key's length.
+int DBE::search_text(const char *text, unsigned char *key) {
+    int len = text_key(text, key);
+    std::uint32_t r = ndx_search(dbp->ip[dbp->cur], key, len);
+    if (r) {
+        idx_land(r);
+    } else {
+        set_eof();
+    }
+    return len;
+}
+
 int DBE::seek(const char *text) {
     if (!text) zdb_raise("%s", "null DBE::seek(char *src)");
     if (!*text) zdb_raise("%s", "eol DBE::seek(char *src)");
@@ -439,13 +452,7 @@ int DBE::seek(const char *text) {
     if (!dbp->cur) zdb_raise("インデックスファイルがオープンされていません %s ", path);
     ndx *ip = dbp->ip[dbp->cur];
     unsigned char key[KEY_ROOM];
-    int len = text_key(text, key);
-    std::uint32_t r = ndx_search(ip, key, len);
-    if (r) {
-        idx_land(r);
-    } else {
-        set_eof();
-    }
+    int len = search_text(text, key);
     if (zdb_use_deleted) {
         pass(1);
         if (on_record() && ndx_compare(ip, key, len) != 0) set_eof();
@@ -459,13 +466,7 @@ int DBE::seek_first(const char *text) {
     if (!dbp->cur || !text || !*text) return 0;
     ndx *ip = dbp->ip[dbp->cur];
     unsigned char key[KEY_ROOM];
-    int len = text_key(text, key);
-    std::uint32_t r = ndx_search(ip, key, len);
-    if (r) {
-        idx_land(r);
-    } else {
-        set_eof();
-    }
+    int len = search_text(text, key);
     pass(1);
     int count = 0;
     while (on_record() && ndx_compare(ip, key, len) == 0) {
