@@ -7,12 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "base/codepage.h"
 #include "base/report.h"
-
-// ---- Shift-JIS -----------------------------------------------------------
-
-// A lead byte of a double-byte character of code page 932.
-inline bool zu_lead_byte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 // ---- error reporting -----------------------------------------------------
 

@@ -222,7 +222,7 @@ const char *write_error_log(const char *format, ...) {
     va_end(ap);
     // Other deliverables and processes append through handles of their own:
     // go to the end first, so that no line overwrites another.
-    if (g_error_log.open_status != 0) zp::llseek(g_error_log.handle, 0, zp::SEEK_END_);
+    if (g_error_log.open_status != 0) zp::llseek(g_error_log.handle, 0, zp::SEEK_FROM_END);
     g_error_log.write(work);
     return nullptr;
 }

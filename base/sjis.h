@@ -8,8 +8,7 @@
 
 #include <cstdint>
 
-// A valid second byte of a double-byte character of code page 932.
-inline bool zu_trail_byte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+#include "base/codepage.h"
 
 // 0: single-byte character (or a bad second byte, after a report);
 // 1: first byte of a double-byte character; 2: its second byte.

@@ -71,8 +71,8 @@ void zu_fclose(FILE *stream) {
 int zu_lopen(const char *name, int mode) {
     int h = zp::HFILE_ERR;
     switch (mode) {
-    case ZUIO_READ: h = zp::lopen(name, zp::OF_READWRITE_); break;
-    case ZUIO_APPEND: h = zu_exist(name) ? zp::lopen(name, zp::OF_READWRITE_) : zp::lcreat(name); break;
+    case ZUIO_READ: h = zp::lopen(name, zp::OPEN_READWRITE); break;
+    case ZUIO_APPEND: h = zu_exist(name) ? zp::lopen(name, zp::OPEN_READWRITE) : zp::lcreat(name); break;
     case ZUIO_CREATE: h = zp::lcreat(name); break;
     default: err(9, "%s", "program error zu_lopen "); return zp::HFILE_ERR;
     }
@@ -93,7 +93,7 @@ int zu_exist(const char *name) {
 }
 
 char *fil2buf(const char *name, const char *mode, char *buffer, unsigned size) {
-    int h = zp::lopen(name, zp::OF_READWRITE_);
+    int h = zp::lopen(name, zp::OPEN_READWRITE);
     if (h == zp::HFILE_ERR) {
         err(9, "'%s' が、オープンできません。", name);
         return nullptr;

@@ -118,10 +118,10 @@ const char *ZUIO::open(const char *file, int mode, int length) {
     }
 
     switch (mode) {
-    case ZUIO_APPEND: handle = zu_exist(file) ? zp::lopen(file, zp::OF_READWRITE_) : zp::lcreat(file); break;
+    case ZUIO_APPEND: handle = zu_exist(file) ? zp::lopen(file, zp::OPEN_READWRITE) : zp::lcreat(file); break;
     case ZUIO_CREATE:
     case ZUIO_WORK: handle = zp::lcreat(file); break;
-    case ZUIO_READ: handle = zp::lopen(file, zp::OF_READWRITE_); break;
+    case ZUIO_READ: handle = zp::lopen(file, zp::OPEN_READWRITE); break;
     }
     if (handle == zp::HFILE_ERR) {
         unsigned code = zp::last_error();
@@ -130,7 +130,7 @@ const char *ZUIO::open(const char *file, int mode, int length) {
         return nullptr;
     }
     open_status = mode;
-    if (mode == ZUIO_APPEND && zp::llseek(handle, 0, zp::SEEK_END_) == -1) {
+    if (mode == ZUIO_APPEND && zp::llseek(handle, 0, zp::SEEK_FROM_END) == -1) {
         err(9, "Seek Err (%s)", file);
         return nullptr;
     }
@@ -266,7 +266,7 @@ int ZUIO::printf(const char *format, ...) {
 }
 
 void ZUIO::rewind() {
-    if (zp::llseek(handle, 0, zp::SEEK_BEGIN) == -1) err(9, "Seek Err (%s)", name ? name : "");
+    if (zp::llseek(handle, 0, zp::SEEK_FROM_START) == -1) err(9, "Seek Err (%s)", name ? name : "");
     end_flag = 0;
 }
 

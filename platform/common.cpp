@@ -1,9 +1,23 @@
 // Parts of the operating-system layer that are the same on every system.
 #include "platform/platform.h"
 
+#include "base/codepage.h"
+
 #include <cctype>
 
 namespace zp {
+
+const char *last_separator(const char *path) {
+    const char *last = nullptr;
+    for (const char *p = path; *p; ++p)
+        if (is_separator(*p)) last = p;
+    return last;
+}
+
+const char *file_name_part(const char *path) {
+    const char *last = last_separator(path);
+    return last ? last + 1 : path;
+}
 
 namespace {
 // ASCII letters only: other bytes, and double-byte characters, compare
@@ -15,7 +29,7 @@ int fold(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
 // sees it.
 std::size_t char_len(const char *s) {
     unsigned char c = static_cast<unsigned char>(*s);
-    return ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && s[1] ? 2 : 1;
+    return zu_lead_byte(c) && s[1] ? 2 : 1;
 }
 
 bool same_char(const char *p, const char *n) {

@@ -20,6 +20,22 @@ constexpr char SEP = '/';
 constexpr const char *SEP_STR = "/";
 #endif
 
+// Path separators: `\`, `/` and the drive colon on Windows, `/` on POSIX.
+// Paths are scanned byte by byte, as the system's own path routines do, so
+// on Windows a second byte 0x5C of a double-byte character counts too.
+constexpr bool is_separator(char c) {
+#ifdef _WIN32
+    return c == '\\' || c == '/' || c == ':';
+#else
+    return c == '/';
+#endif
+}
+// The last separator of `path`, or null when it has none.
+const char *last_separator(const char *path);
+// The file-name part of `path`: what follows its last separator, or the
+// whole path.
+const char *file_name_part(const char *path);
+
 // Windows error codes used by the libraries and produced by the POSIX mapping.
 enum : unsigned {
     E_SUCCESS = 0,
@@ -51,8 +67,8 @@ enum : unsigned {
 using fhandle = int;
 constexpr fhandle HFILE_ERR = -1;
 
-enum : int { OF_READ_ = 0, OF_WRITE_ = 1, OF_READWRITE_ = 2 };
-enum : int { SEEK_BEGIN = 0, SEEK_CURRENT = 1, SEEK_END_ = 2 };
+enum : int { OPEN_READ = 0, OPEN_WRITE = 1, OPEN_READWRITE = 2 };
+enum : int { SEEK_FROM_START = 0, SEEK_FROM_CURRENT = 1, SEEK_FROM_END = 2 };
 
 fhandle lopen(const char *name, int access);   // open an existing file
 fhandle lcreat(const char *name);              // create or truncate, read/write

@@ -93,7 +93,7 @@ bool has_wildcard(const std::string &s) { return s.find_first_of("*?") != std::s
 }  // namespace
 
 fhandle lopen(const char *name, int access) {
-    int flags = access == OF_READWRITE_ ? O_RDWR : access == OF_WRITE_ ? O_WRONLY : O_RDONLY;
+    int flags = access == OPEN_READWRITE ? O_RDWR : access == OPEN_WRITE ? O_WRONLY : O_RDONLY;
     int fd = ::open(name, flags | O_CLOEXEC);
     if (fd < 0) {
         fail(errno, name);
@@ -147,7 +147,7 @@ unsigned lwrite(fhandle h, const void *buf, unsigned count) {
 }
 
 long llseek(fhandle h, long offset, int origin) {
-    int whence = origin == SEEK_BEGIN ? SEEK_SET : origin == SEEK_CURRENT ? SEEK_CUR : SEEK_END;
+    int whence = origin == SEEK_FROM_START ? SEEK_SET : origin == SEEK_FROM_CURRENT ? SEEK_CUR : SEEK_END;
     off_t r = ::lseek(h, offset, whence);
     if (r < 0) {
         fail(errno);

@@ -7,6 +7,8 @@
 // file per name (see "Named mutexes on POSIX" in ARCHITECTURE.md).
 #include "platform/platform.h"
 
+#include "base/codepage.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
@@ -148,8 +150,6 @@ bool poll_until(unsigned ms, F &&ready) {
     }
 }
 
-bool lead_byte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
 // A command line split into arguments as the Windows C runtime does it: the
 // program name ends at a blank or is quoted (no escapes); in the arguments,
 // 2n backslashes before a quote give n backslashes and the quote opens or
@@ -198,7 +198,7 @@ std::vector<std::string> split_command_line(const char *s) {
             }
             arg.append(backslashes, '\\');
             if (!*p || (!quoted && (*p == ' ' || *p == '\t'))) break;
-            if (lead_byte(static_cast<unsigned char>(*p)) && p[1]) arg += *p++;
+            if (zu_lead_byte(static_cast<unsigned char>(*p)) && p[1]) arg += *p++;
             arg += *p++;
         }
         args.push_back(arg);

@@ -74,7 +74,7 @@ private:
 class dbf_file : public ndx_records {
 public:
     explicit dbf_file(const std::string &path) : path_(path) {
-        fh_ = zp::lopen(path.c_str(), zp::OF_READ_);
+        fh_ = zp::lopen(path.c_str(), zp::OPEN_READ);
         unsigned char h[32];
         if (fh_ == zp::HFILE_ERR || zp::lread(fh_, h, 32) != 32) return;
         n_rec_ = static_cast<long>(h[4] | (h[5] << 8) | (h[6] << 16) | (static_cast<std::uint32_t>(h[7]) << 24));
@@ -103,14 +103,14 @@ public:
     int field_count() override { return static_cast<int>(names_.size()); }
     ndx_field_desc field(int i) override { return {names_[i].c_str(), types_[i], lens_[i], pos_[i]}; }
     long record_count() override { return n_rec_; }
-    bool rewind() override { return zp::llseek(fh_, static_cast<long>(hlen_), zp::SEEK_BEGIN) == static_cast<long>(hlen_); }
+    bool rewind() override { return zp::llseek(fh_, static_cast<long>(hlen_), zp::SEEK_FROM_START) == static_cast<long>(hlen_); }
     const unsigned char *next_record() override {
         return zp::lread(fh_, rec_.data(), reclen_) == reclen_ ? rec_.data() : nullptr;
     }
     // Record `rno` (1-based), or null.
     const unsigned char *record(long rno) {
         long off = static_cast<long>(hlen_ + reclen_ * (rno - 1));
-        if (zp::llseek(fh_, off, zp::SEEK_BEGIN) != off) return nullptr;
+        if (zp::llseek(fh_, off, zp::SEEK_FROM_START) != off) return nullptr;
         return next_record();
     }
 

@@ -96,8 +96,8 @@ TEST_F(Dbf, ReadsWritesAndLogsOutOfRange) {
     ASSERT_EQ(dbf_read(dp, 3), 0);
     {
         // Another program changes record 3 on the disk.
-        zp::fhandle h = zp::lopen(p.c_str(), zp::OF_READWRITE_);
-        zp::llseek(h, static_cast<long>(dbf_hlen(dp) + 2 * dbf_rlen(dp) + 1), zp::SEEK_BEGIN);
+        zp::fhandle h = zp::lopen(p.c_str(), zp::OPEN_READWRITE);
+        zp::llseek(h, static_cast<long>(dbf_hlen(dp) + 2 * dbf_rlen(dp) + 1), zp::SEEK_FROM_START);
         zp::lwrite(h, "XX", 2);
         zp::lclose(h);
     }

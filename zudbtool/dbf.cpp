@@ -33,7 +33,7 @@ long long record_offset(const dbf *dp, long long rno) {
 
 bool seek_to(const dbf *dp, long long offset) {
     if (offset < 0 || offset > LONG_MAX) return false;
-    return zp::llseek(dp->fh, static_cast<long>(offset), zp::SEEK_BEGIN) == offset;
+    return zp::llseek(dp->fh, static_cast<long>(offset), zp::SEEK_FROM_START) == offset;
 }
 
 bool write_at(const dbf *dp, long long offset, const void *data, unsigned count) {
@@ -107,7 +107,7 @@ unsigned dbf_rlen(const dbf *dp) { return get16(dp->dhp + 10); }
 
 dbf *dbf_open(const char *path) {
     dbf *dp = new_handle(path);
-    dp->fh = zp::lopen(path, zp::OF_READWRITE_);
+    dp->fh = zp::lopen(path, zp::OPEN_READWRITE);
     if (dp->fh == zp::HFILE_ERR) {
         log_system_error("dbf_open()", dp->path);
         ZU_DB_ERR(IE_NOFILE, UNIT);

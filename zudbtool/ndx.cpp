@@ -108,7 +108,7 @@ void load(ndx *ip, ndx_level *lv, std::uint32_t pno) {
     if (!line && pno != lv->pno) {
         lv->pno = 0;
         long off = static_cast<long>(pno) * static_cast<long>(NDX_PAGE);
-        if (ip->fh == zp::HFILE_ERR || zp::llseek(ip->fh, off, zp::SEEK_BEGIN) != off ||
+        if (ip->fh == zp::HFILE_ERR || zp::llseek(ip->fh, off, zp::SEEK_FROM_START) != off ||
             zp::lread(ip->fh, lv->page, NDX_PAGE) != NDX_PAGE) {
             line = __LINE__;
         } else if (count(lv) > ndx_keys_per_page(ip)) {
@@ -512,7 +512,7 @@ bool ndx_set_key_layout(ndx *ip, int type, int len) {
 
 bool ndx_write_page(ndx *ip, std::uint32_t pno, const unsigned char *page) {
     long off = static_cast<long>(pno) * static_cast<long>(NDX_PAGE);
-    if (pno >= MAX_PAGES || ip->fh == zp::HFILE_ERR || zp::llseek(ip->fh, off, zp::SEEK_BEGIN) != off ||
+    if (pno >= MAX_PAGES || ip->fh == zp::HFILE_ERR || zp::llseek(ip->fh, off, zp::SEEK_FROM_START) != off ||
         zp::lwrite(ip->fh, page, NDX_PAGE) != NDX_PAGE) {
         zu_db_err(IE_WRITE, UNIT, __LINE__, "IE_WRITE");
         return false;
@@ -524,7 +524,7 @@ bool ndx_write_page(ndx *ip, std::uint32_t pno, const unsigned char *page) {
 ndx *ndx_open(const char *path) {
     ndx *ip = make_handle(path);
     if (!path || std::strlen(path) >= sizeof ip->path ||
-        (ip->fh = zp::lopen(path, zp::OF_READWRITE_)) == zp::HFILE_ERR) {
+        (ip->fh = zp::lopen(path, zp::OPEN_READWRITE)) == zp::HFILE_ERR) {
         zu_db_err(IE_NOFILE, UNIT, __LINE__, "IE_NOFILE");
         release(ip);
         return nullptr;
@@ -542,7 +542,7 @@ ndx *ndx_open(const char *path) {
 ndx *ndx_create(const char *path, const char *expr, bool unique) {
     ndx *ip = make_handle(path);
     if (path && std::strlen(path) < sizeof ip->path) {
-        ip->fh = zu_exist(path) ? zp::lopen(path, zp::OF_READWRITE_) : zp::lcreat(path);
+        ip->fh = zu_exist(path) ? zp::lopen(path, zp::OPEN_READWRITE) : zp::lcreat(path);
     }
     if (ip->fh == zp::HFILE_ERR) {
         zu_db_err(IE_NOFILE, UNIT, __LINE__, "IE_NOFILE");
@@ -558,7 +558,7 @@ ndx *ndx_create(const char *path, const char *expr, bool unique) {
 bool ndx_flush(ndx *ip) {
     bool ok = true;
     if (ip->changed && ip->fh != zp::HFILE_ERR) {
-        if (zp::llseek(ip->fh, 0, zp::SEEK_BEGIN) != 0 || zp::lwrite(ip->fh, ip->ihp, NDX_PAGE) != NDX_PAGE) {
+        if (zp::llseek(ip->fh, 0, zp::SEEK_FROM_START) != 0 || zp::lwrite(ip->fh, ip->ihp, NDX_PAGE) != NDX_PAGE) {
             zu_db_err(IE_WRITE, UNIT, __LINE__, "IE_WRITE");
             ok = false;
         } else {
@@ -568,7 +568,7 @@ bool ndx_flush(ndx *ip) {
     }
     if (ip->fh != zp::HFILE_ERR) {
         zp::lclose(ip->fh);
-        ip->fh = zp::lopen(ip->path, zp::OF_READWRITE_);
+        ip->fh = zp::lopen(ip->path, zp::OPEN_READWRITE);
         if (ip->fh == zp::HFILE_ERR) {
             zu_db_err(IE_NOFILE, UNIT, __LINE__, "IE_NOFILE");
             ok = false;

@@ -95,7 +95,7 @@ struct run {
 struct stopped {};
 
 bool read_at(zp::fhandle fh, long off, void *buf, unsigned size) {
-    return zp::llseek(fh, off, zp::SEEK_BEGIN) == off && zp::lread(fh, buf, size) == size;
+    return zp::llseek(fh, off, zp::SEEK_FROM_START) == off && zp::lread(fh, buf, size) == size;
 }
 
 void must_read(zp::fhandle fh, long off, void *buf, unsigned size) {
@@ -447,7 +447,7 @@ bool ndx_build(ndx *ip, ndx_records &src) {
         const unsigned third = SORT_BUFFER / 3;
         const unsigned wrec = third / s;
         while (made > 1) {
-            if (zp::llseek(to, 0, zp::SEEK_BEGIN) != 0) {
+            if (zp::llseek(to, 0, zp::SEEK_FROM_START) != 0) {
                 zu_db_err(IE_WRITE, UNIT, __LINE__, "IE_WRITE");
                 return false;
             }
