@@ -16,25 +16,8 @@ namespace {
 const char UNIT[] = "ZD_Db";
 std::set<const void *> g_live;
 
-bool is_sep(char c) {
-#ifdef _WIN32
-    return c == '\\' || c == ':' || c == '/';
-#else
-    return c == '/';
-#endif
-}
-
-// Position of the extension's dot in the last path component, or null.
-char *ext_dot(char *p) {
-    char *dot = nullptr;
-    for (char *q = p; *q; ++q) {
-        if (is_sep(*q))
-            dot = nullptr;
-        else if (*q == '.')
-            dot = q;
-    }
-    return dot;
-}
+// Position of the extension's dot in the file-name part of a path, or null.
+char *ext_dot(char *p) { return std::strrchr(p + (zp::file_name_part(p) - p), '.'); }
 
 // Name of up to 10 bytes with single-byte letters in upper case.
 void upper_name(char *out, const char *name) {
@@ -50,14 +33,6 @@ void upper_name(char *out, const char *name) {
         out[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : static_cast<char>(c);
     }
     out[i] = '\0';
-}
-
-// Leading and trailing blanks off, in place.
-char *trim(char *s) {
-    while (*s == ' ' || *s == '\t') ++s;
-    std::size_t n = std::strlen(s);
-    while (n > 0 && (s[n - 1] == ' ' || s[n - 1] == '\t')) s[--n] = '\0';
-    return s;
 }
 
 // A decimal number of at most `length` characters (the bounded conversion):
@@ -259,9 +234,9 @@ bool field_line(char *line, dbf_spec &s) {
     if (cols[2]) {
         if (char *c = std::strchr(cols[2], ',')) *c = '\0';
     }
-    char *name = trim(cols[0]);
-    char *type = trim(cols[1]);
-    char *len = cols[2] ? trim(cols[2]) : nullptr;
+    char *name = trim(cols[0], 3);
+    char *type = trim(cols[1], 3);
+    char *len = cols[2] ? trim(cols[2], 3) : nullptr;
     s = dbf_spec{};
     switch (type[0]) {
     case 'A': case 'a': s.type = 'C'; s.kind = 1; s.len = 16; break;
@@ -428,7 +403,7 @@ const char *DBE::restore(int fno, bool raw) {
     if (f.type == 'N') {
         std::size_t n = std::strlen(work);
         if (n > 8) zdb_raise("pgm error char *DBE::restore() フィールド内容:%s 長さ(%u)", work, static_cast<unsigned>(n));
-        char *t = trim(work);
+        char *t = trim(work, 3);
         if (t != work) std::memmove(work, t, std::strlen(t) + 1);
         return work;
     }

@@ -64,27 +64,8 @@ long field_long(const unsigned char *p, unsigned len) {
     return std::strtol(text, nullptr, 10);
 }
 
-char *trim(char *s) {
-    while (*s == ' ' || *s == '\t') ++s;
-    std::size_t n = std::strlen(s);
-    while (n > 0 && (s[n - 1] == ' ' || s[n - 1] == '\t' || s[n - 1] == '\r' || s[n - 1] == '\n')) s[--n] = '\0';
-    return s;
-}
-
-
-// The file-name part of a path starts after its last separator.
-char *name_part(char *p) {
-    char *name = p;
-    for (char *q = p; *q; ++q) {
-        auto c = static_cast<unsigned char>(*q);
-        if (zu_lead_byte(c) && q[1]) {
-            ++q;
-        } else if (c == '/' || (zp::SEP == '\\' && (c == '\\' || c == ':'))) {
-            name = q + 1;
-        }
-    }
-    return name;
-}
+// The file-name part of a path in a buffer of ours.
+char *name_part(char *p) { return p + (zp::file_name_part(p) - p); }
 
 bool same_text_nocase(const char *a, const char *b) {
     for (;; ++a, ++b) {
@@ -218,7 +199,7 @@ bool DBE::idx_open_listed() {
     zu_copy(folder, sizeof folder, sep_path(path));
     std::vector<std::string> names;
     zdb_each_line(iname_fname, 260, [&](char *line) {
-        char *name = trim(line);
+        char *name = trim(line, 3);
         if (*name) names.emplace_back(name);
     });
     for (const auto &name : names) {
@@ -277,8 +258,8 @@ void DBE::idx_recreate_defined() {
         *comma = '\0';
         char *type = comma + 1;
         if (char *c = std::strchr(type, ',')) *c = '\0';
-        char *expr = trim(line);
-        type = trim(type);
+        char *expr = trim(line, 3);
+        type = trim(type, 3);
         if (!*expr || (type[0] != 'I' && type[0] != 'i' && type[0] != 'P')) return;
         defs.emplace_back(expr, type[0] == 'P');
     });

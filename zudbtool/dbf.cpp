@@ -6,25 +6,12 @@
 #include <cstring>
 
 #include "base/base.h"
+#include "base/bytes.h"
 #include "zustd.h"
 
 namespace {
 
 const char UNIT[] = "ZD_Dbf";
-
-unsigned get16(const unsigned char *p) { return p[0] | (p[1] << 8); }
-std::int32_t get32(const unsigned char *p) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-                                     (static_cast<std::uint32_t>(p[2]) << 16) |
-                                     (static_cast<std::uint32_t>(p[3]) << 24));
-}
-void put16(unsigned char *p, unsigned v) {
-    p[0] = static_cast<unsigned char>(v & 0xFF);
-    p[1] = static_cast<unsigned char>((v >> 8) & 0xFF);
-}
-void put32(unsigned char *p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);
-}
 
 // Offset of record `rno` (1-based) in the file.
 long long record_offset(const dbf *dp, long long rno) {
@@ -73,7 +60,7 @@ void fill_field(dbf_field *f) {
     std::memcpy(f->name, f->desc, 11);
     f->name[11] = '\0';
     f->type = static_cast<char>(f->desc[11]);
-    f->len = get16(f->desc + 16);
+    f->len = zu_get_le16(f->desc + 16);
     f->kind = f->desc[31];
 }
 
@@ -100,10 +87,10 @@ dbf *refuse(dbf *dp, unsigned line, const char *format, ...) {
 
 }  // namespace
 
-int dbf_n_rec(const dbf *dp) { return get32(dp->dhp + 4); }
-void dbf_set_n_rec(dbf *dp, int n) { put32(dp->dhp + 4, static_cast<std::uint32_t>(n)); }
-unsigned dbf_hlen(const dbf *dp) { return get16(dp->dhp + 8); }
-unsigned dbf_rlen(const dbf *dp) { return get16(dp->dhp + 10); }
+int dbf_n_rec(const dbf *dp) { return static_cast<std::int32_t>(zu_get_le32(dp->dhp + 4)); }
+void dbf_set_n_rec(dbf *dp, int n) { zu_put_le32(dp->dhp + 4, static_cast<std::uint32_t>(n)); }
+unsigned dbf_hlen(const dbf *dp) { return zu_get_le16(dp->dhp + 8); }
+unsigned dbf_rlen(const dbf *dp) { return zu_get_le16(dp->dhp + 10); }
 
 dbf *dbf_open(const char *path) {
     dbf *dp = new_handle(path);
@@ -121,8 +108,8 @@ dbf *dbf_open(const char *path) {
         return nullptr;
     }
     // Header and record length are signed 16-bit in the layout.
-    int hlen = static_cast<std::int16_t>(get16(dp->dhp + 8));
-    int rlen = static_cast<std::int16_t>(get16(dp->dhp + 10));
+    int hlen = static_cast<std::int16_t>(zu_get_le16(dp->dhp + 8));
+    int rlen = static_cast<std::int16_t>(zu_get_le16(dp->dhp + 10));
     if (hlen < static_cast<int>(DBF_HEADER + 1))
         return refuse(dp, __LINE__, "ヘッダ長(%d)が不正です", hlen);
     if (size < static_cast<std::uint64_t>(hlen))
@@ -184,7 +171,7 @@ dbf *dbf_create(const char *path, const dbf_spec *specs, int count) {
         return nullptr;
     }
     dp->dhp[0] = 3;
-    put16(dp->dhp + 8, 32u * static_cast<unsigned>(count) + 33u);
+    zu_put_le16(dp->dhp + 8, 32u * static_cast<unsigned>(count) + 33u);
     if (zp::lwrite(dp->fh, dp->dhp, DBF_HEADER) != DBF_HEADER) {
         ZU_DB_ERR(IE_WRITE, UNIT);
         release(dp);
@@ -211,12 +198,12 @@ dbf *dbf_create(const char *path, const dbf_spec *specs, int count) {
             }
         }
         f->desc[11] = static_cast<unsigned char>(s.type);
-        put16(f->desc + 16, s.len);
+        zu_put_le16(f->desc + 16, s.len);
         f->desc[31] = s.kind;
         fill_field(f);
         rlen += s.len;
     }
-    put16(dp->dhp + 10, rlen);
+    zu_put_le16(dp->dhp + 10, rlen);
     bool ok = true;
     for (int i = 0; i < count && ok; ++i) ok = zp::lwrite(dp->fh, dp->flp[i].desc, DBF_DESC) == DBF_DESC;
     static const unsigned char tail[2] = {0x0D, 0x1A};

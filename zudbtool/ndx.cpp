@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/base.h"
+#include "base/bytes.h"
 #include "zudbtool/isam.h"
 
 namespace {
@@ -20,21 +21,6 @@ struct gave_up {};
 
 [[noreturn]] void give_up() { throw gave_up{}; }
 
-std::uint32_t get32(const unsigned char *p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-unsigned get16(const unsigned char *p) { return p[0] | (p[1] << 8); }
-void put32(unsigned char *p, std::uint32_t v) {
-    p[0] = static_cast<unsigned char>(v);
-    p[1] = static_cast<unsigned char>(v >> 8);
-    p[2] = static_cast<unsigned char>(v >> 16);
-    p[3] = static_cast<unsigned char>(v >> 24);
-}
-void put16(unsigned char *p, unsigned v) {
-    p[0] = static_cast<unsigned char>(v);
-    p[1] = static_cast<unsigned char>(v >> 8);
-}
-
 // ---- page access ----------------------------------------------------------------
 
 struct layout {
@@ -45,11 +31,11 @@ struct layout {
 
 layout lay(const ndx *ip) { return {ndx_entry_size(ip), ndx_key_len(ip), ndx_keys_per_page(ip)}; }
 
-int count(const ndx_level *lv) { return static_cast<int>(get16(lv->page)); }
-void set_count(ndx_level *lv, int k) { put32(lv->page, static_cast<std::uint32_t>(k)); }
+int count(const ndx_level *lv) { return static_cast<int>(zu_get_le16(lv->page)); }
+void set_count(ndx_level *lv, int k) { zu_put_le32(lv->page, static_cast<std::uint32_t>(k)); }
 unsigned char *entry(ndx_level *lv, const layout &l, int i) { return lv->page + 4 + i * l.es; }
-std::uint32_t child_at(ndx_level *lv, const layout &l, int i) { return get32(entry(lv, l, i)); }
-std::uint32_t rno_at(ndx_level *lv, const layout &l, int i) { return get32(entry(lv, l, i) + 4); }
+std::uint32_t child_at(ndx_level *lv, const layout &l, int i) { return zu_get_le32(entry(lv, l, i)); }
+std::uint32_t rno_at(ndx_level *lv, const layout &l, int i) { return zu_get_le32(entry(lv, l, i) + 4); }
 unsigned char *key_at(ndx_level *lv, const layout &l, int i) { return entry(lv, l, i) + 8; }
 
 void put_key(unsigned char *dst, const layout &l, const unsigned char *key) {
@@ -323,7 +309,7 @@ std::uint32_t new_page(ndx *ip) {
         zu_db_err(IE_WRITE, UNIT, __LINE__, "IE_WRITE");
         give_up();
     }
-    put32(ip->ihp + 4, np + 1);
+    zu_put_le32(ip->ihp + 4, np + 1);
     ip->changed = true;
     return np;
 }
@@ -350,9 +336,9 @@ void insert(ndx *ip, const void *key0, std::uint32_t rno) {
         // Open a gap at cp: record numbers, keys and the children after them
         // move up one entry; the child slot of cp keeps its page.
         std::memmove(entry(lv, l, cp + 1) + 4, entry(lv, l, cp) + 4, (k - cp) * l.es);
-        put32(entry(lv, l, cp) + 4, rno);
+        zu_put_le32(entry(lv, l, cp) + 4, rno);
         put_key(key_at(lv, l, cp), l, key);
-        put32(entry(lv, l, cp + 1), right);
+        zu_put_le32(entry(lv, l, cp + 1), right);
         if (k + 1 <= l.m) {
             set_count(lv, k + 1);
             write_level(ip, lv, l);
@@ -384,10 +370,10 @@ void insert(ndx *ip, const void *key0, std::uint32_t rno) {
             lv->up = nr;
             ip->root = nr;
             std::memset(nr->page, 0, NDX_WORK);
-            put32(entry(nr, l, 0), left_pno);
+            zu_put_le32(entry(nr, l, 0), left_pno);
             nr->pno = rp;
             nr->cp = 0;
-            put32(ip->ihp, rp);
+            zu_put_le32(ip->ihp, rp);
             ip->changed = true;
             // The old root's page is the left half; the level now holds the
             // right half under its own number, so nothing stale is cached.
@@ -443,7 +429,7 @@ void remove_at_cursor(ndx *ip) {
             write_level(ip, p, l);
             continue;
         }
-        put32(entry(p, l, 0), 0);
+        zu_put_le32(entry(p, l, 0), 0);
         write_level(ip, p, l);
     }
 }
@@ -488,22 +474,22 @@ R guarded(ndx *ip, R fail, F &&f) {
 
 // ---- header fields ----------------------------------------------------------------
 
-std::uint32_t ndx_root(const ndx *ip) { return get32(ip->ihp); }
-std::uint32_t ndx_next_free(const ndx *ip) { return get32(ip->ihp + 4); }
-int ndx_key_len(const ndx *ip) { return static_cast<std::int16_t>(get16(ip->ihp + 12)); }
-int ndx_keys_per_page(const ndx *ip) { return static_cast<int>(get16(ip->ihp + 14)); }
-int ndx_key_type(const ndx *ip) { return static_cast<int>(get16(ip->ihp + 16)); }
-int ndx_entry_size(const ndx *ip) { return static_cast<int>(get16(ip->ihp + 18)); }
+std::uint32_t ndx_root(const ndx *ip) { return zu_get_le32(ip->ihp); }
+std::uint32_t ndx_next_free(const ndx *ip) { return zu_get_le32(ip->ihp + 4); }
+int ndx_key_len(const ndx *ip) { return static_cast<std::int16_t>(zu_get_le16(ip->ihp + 12)); }
+int ndx_keys_per_page(const ndx *ip) { return static_cast<int>(zu_get_le16(ip->ihp + 14)); }
+int ndx_key_type(const ndx *ip) { return static_cast<int>(zu_get_le16(ip->ihp + 16)); }
+int ndx_entry_size(const ndx *ip) { return static_cast<int>(zu_get_le16(ip->ihp + 18)); }
 bool ndx_unique(const ndx *ip) { return ip->ihp[23] == 1; }
 const char *ndx_expr(const ndx *ip) { return reinterpret_cast<const char *>(ip->ihp + NDX_EXPR_OFF); }
 
 bool ndx_set_key_layout(ndx *ip, int type, int len) {
     if (len < 1 || len > NDX_KEY_MAX) return false;
     int es = ((len - 1) & ~3) + 12;
-    put16(ip->ihp + 12, static_cast<unsigned>(len));
-    put16(ip->ihp + 14, static_cast<unsigned>(508 / es));
-    put16(ip->ihp + 16, static_cast<unsigned>(type));
-    put16(ip->ihp + 18, static_cast<unsigned>(es));
+    zu_put_le16(ip->ihp + 12, static_cast<unsigned>(len));
+    zu_put_le16(ip->ihp + 14, static_cast<unsigned>(508 / es));
+    zu_put_le16(ip->ihp + 16, static_cast<unsigned>(type));
+    zu_put_le16(ip->ihp + 18, static_cast<unsigned>(es));
     ip->changed = true;
     return true;
 }

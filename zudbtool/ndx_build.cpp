@@ -8,22 +8,13 @@
 #include <cstring>
 
 #include "base/base.h"
+#include "base/bytes.h"
 #include "zudbtool/isam.h"
 
 namespace {
 
 const char UNIT[] = "ZD_Sort";
 constexpr unsigned SORT_BUFFER = 0xC000;
-
-std::uint32_t get32(const unsigned char *p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-void put32(unsigned char *p, std::uint32_t v) {
-    p[0] = static_cast<unsigned char>(v);
-    p[1] = static_cast<unsigned char>(v >> 8);
-    p[2] = static_cast<unsigned char>(v >> 16);
-    p[3] = static_cast<unsigned char>(v >> 24);
-}
 
 // Upper case of single-byte letters; double-byte characters stay as they are.
 void upper(char *s) {
@@ -75,7 +66,7 @@ struct sort_order {
             r = std::memcmp(a + 4, b + 4, static_cast<std::size_t>(kl));
         }
         if (r) return r < 0 ? -1 : 1;
-        std::uint32_t ra = get32(a), rb = get32(b);
+        std::uint32_t ra = zu_get_le32(a), rb = zu_get_le32(b);
         return ra < rb ? -1 : ra > rb ? 1 : 0;
     }
 };
@@ -194,7 +185,7 @@ struct page_writer {
             sort_order keys_only = order;
             unsigned char probe[NDX_KEY_MAX + 4];
             std::memcpy(probe, r, 4 + kl);
-            put32(probe, get32(last));
+            zu_put_le32(probe, zu_get_le32(last));
             if (keys_only(probe, last) != 0) return r;
             in.take();
         }
@@ -207,7 +198,7 @@ struct page_writer {
     }
 
     std::uint32_t finish(unsigned char *pg, int k) {
-        put32(pg, static_cast<std::uint32_t>(k));
+        zu_put_le32(pg, static_cast<std::uint32_t>(k));
         std::uint32_t pno = next++;
         if (!ndx_write_page(ip, pno, pg)) throw stopped{};
         return pno;
@@ -220,7 +211,7 @@ struct page_writer {
             const unsigned char *r;
             while (k < m && (r = peek()) != nullptr) {
                 unsigned char *e = pg + 4 + k * es;
-                put32(e + 4, get32(r));
+                zu_put_le32(e + 4, zu_get_le32(r));
                 std::memcpy(e + 8, r + 4, kl);
                 std::memcpy(last, r, 4 + kl);
                 have_last = true;
@@ -233,13 +224,13 @@ struct page_writer {
         pg = pages[h].data();  // the vector of buffers may have grown
         while (k < m && peek()) {
             unsigned char *e = pg + 4 + k * es;
-            put32(e, child);
+            zu_put_le32(e, child);
             std::memcpy(e + 8, last + 4, kl);
             ++k;
             child = build(h - 1, 0);
             pg = pages[h].data();
         }
-        put32(pg + 4 + k * es, child);
+        zu_put_le32(pg + 4 + k * es, child);
         return finish(pg, k);
     }
 };
@@ -352,16 +343,7 @@ void ndx_make_key(const ndx_key_layout &kl, const unsigned char *record, unsigne
 
 void ndx_work_path(const char *index_path, const char *ext, char *out, unsigned size) {
     zu_copy(out, size, index_path);
-    char *name = out;
-    for (char *p = out; *p; ++p) {
-        auto c = static_cast<unsigned char>(*p);
-        if (zu_lead_byte(c) && p[1]) {
-            ++p;
-        } else if (c == '\\' || c == '/' || c == ':') {
-            name = p + 1;
-        }
-    }
-    char *dot = std::strrchr(name, '.');
+    char *dot = std::strrchr(out + (zp::file_name_part(out) - out), '.');
     if (dot) {
         dot[1] = 0;
     } else {
@@ -436,7 +418,7 @@ bool ndx_build(ndx *ip, ndx_records &src) {
                 return false;
             }
             unsigned char *sr = st.buf + fill * s;
-            put32(sr, static_cast<std::uint32_t>(rno));
+            zu_put_le32(sr, static_cast<std::uint32_t>(rno));
             ndx_make_key(kl, rec, sr + 4);
             if (++fill == per_run) write_run();
         }
@@ -510,8 +492,8 @@ bool ndx_build(ndx *ip, ndx_records &src) {
         std::uint32_t root = pw.build(0, 0);
         for (int h = 1; pw.peek(); ++h) root = pw.build(h, root);
         unsigned char *h = ip->ihp;
-        put32(h, root);
-        put32(h + 4, pw.next);
+        zu_put_le32(h, root);
+        zu_put_le32(h + 4, pw.next);
         ip->changed = true;
         return true;
     } catch (stopped &) {
