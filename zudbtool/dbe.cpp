@@ -268,7 +268,7 @@ bool DBE::create_table(const char *p) {
     zdb_each_line(field_fname, 64, [&](char *) { ++lines; });
     dbf_spec *specs = static_cast<dbf_spec *>(std::calloc(lines > 0 ? lines : 1, sizeof(dbf_spec)));
     if (!specs) {
-        zu_db_err(IE_MEMORY999, "Db_emlt", __LINE__, "IE_MEMORY999");
+        ZU_DB_ERR(IE_MEMORY999, "Db_emlt");
         return false;
     }
     int count = 0;
@@ -418,7 +418,7 @@ const char *DBE::restore(int fno, bool raw) {
 
 void DBE::load() {
     if (!on_record()) {
-        zu_db_err(IE_EOF, UNIT, __LINE__, "IE_EOF");
+        ZU_DB_ERR(IE_EOF, UNIT);
         return;
     }
     dbf *dp = dbp->dp;
@@ -543,7 +543,7 @@ int DBE::append(unsigned options) {
 int DBE::update(unsigned options) {
     if (dbp->nidx && idx_chk_dup(false)) return 1;
     if (!on_record()) {
-        zu_db_err(IE_EOF, UNIT, __LINE__, "IE_EOF");
+        ZU_DB_ERR(IE_EOF, UNIT);
         return 0;
     }
     dbf *dp = dbp->dp;
@@ -562,7 +562,7 @@ int DBE::update(unsigned options) {
 
 int DBE::delete_record(int del_mode) {
     if (!on_record()) {
-        zu_db_err(IE_EOF, UNIT, __LINE__, "IE_EOF");
+        ZU_DB_ERR(IE_EOF, UNIT);
         return 0;
     }
     dbf *dp = dbp->dp;
@@ -609,7 +609,7 @@ int DBE::delete_record(int del_mode) {
 
 int DBE::is_deleted() {
     if (!on_record()) {
-        zu_db_err(IE_EOF, UNIT, __LINE__, "IE_EOF");
+        ZU_DB_ERR(IE_EOF, UNIT);
         return -1;
     }
     int r = dbf_is_deleted(dbp->dp, dbp->rno);

@@ -180,7 +180,7 @@ int DBE::open_index(const char *p) {
         ck->width[ck->nparts] = no > 0 ? field(no).len : 0;
         if (no <= 0) {
             ck->fno[ck->nparts] = -1;
-            zu_db_err(IE_NOKEY, "Db_emlt", __LINE__, "IE_NOKEY");
+            ZU_DB_ERR(IE_NOKEY, "Db_emlt");
         }
         ++ck->nparts;
     }

@@ -80,7 +80,7 @@ dbf *refuse(dbf *dp, unsigned line, const char *format, ...) {
     zu_vformat(reason, sizeof reason, format, ap);
     va_end(ap);
     write_error_log("%s dbf_open() '%s' %s\r\n", now_string(), dp->path, reason);
-    zu_db_err(IE_READ, UNIT, line, "IE_READ");
+    ZU_DB_ERR_AT(IE_READ, UNIT, line);
     release(dp);
     return nullptr;
 }

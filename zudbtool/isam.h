@@ -25,4 +25,11 @@ int zu_db_err(int code, const char *unit, unsigned line, const char *name);
 // The message of an ISAM code ("??????????" outside 1-13).
 const char *zu_db_message(int code);
 
+// The report at this line, or at the line of the check that failed.
 #define ZU_DB_ERR(code, unit) zu_db_err((code), (unit), __LINE__, #code)
+#define ZU_DB_ERR_AT(code, unit, line) zu_db_err((code), (unit), (line), #code)
+
+// Thrown inside the index file and the index build after a report: the
+// operation under way gives up, and its entry point gives its failure.
+struct isam_gave_up {};
+[[noreturn]] inline void isam_give_up() { throw isam_gave_up{}; }

@@ -16,11 +16,6 @@ const char UNIT[] = "ZD_Idx";
 // 32-bit file position.
 constexpr std::uint32_t MAX_PAGES = 0x400000;
 
-// Thrown inside this module after a report: the operation gives up.
-struct gave_up {};
-
-[[noreturn]] void give_up() { throw gave_up{}; }
-
 // ---- page access ----------------------------------------------------------------
 
 struct layout {
@@ -74,7 +69,7 @@ ndx_level *below(ndx_level *lv) {
 
 void write_level(ndx *ip, ndx_level *lv, const layout &l) {
     tidy(lv, l);
-    if (!ndx_write_page(ip, lv->pno, lv->page)) give_up();
+    if (!ndx_write_page(ip, lv->pno, lv->page)) isam_give_up();
 }
 
 // Brings a page into a level; the level becomes bp.  A page that is not
@@ -105,8 +100,8 @@ void load(ndx *ip, ndx_level *lv, std::uint32_t pno) {
     }
     if (line) {
         ip->bp = nullptr;
-        zu_db_err(IE_READ, UNIT, line, "IE_READ");
-        give_up();
+        ZU_DB_ERR_AT(IE_READ, UNIT, line);
+        isam_give_up();
     }
     ip->bp = lv;
 }
@@ -306,8 +301,8 @@ std::uint32_t new_page(ndx *ip) {
     // Never hand out a page the file already holds.
     if (np < ip->file_pages) np = ip->file_pages;
     if (np >= MAX_PAGES) {
-        zu_db_err(IE_WRITE, UNIT, __LINE__, "IE_WRITE");
-        give_up();
+        ZU_DB_ERR(IE_WRITE, UNIT);
+        isam_give_up();
     }
     zu_put_le32(ip->ihp + 4, np + 1);
     ip->changed = true;
@@ -318,8 +313,8 @@ void insert(ndx *ip, const void *key0, std::uint32_t rno) {
     layout l = lay(ip);
     unsigned n = count_eq(ip, key0, l.kl);
     if (n && ndx_unique(ip)) {
-        zu_db_err(IE_DBLKEY, UNIT, __LINE__, "IE_DBLKEY");
-        give_up();
+        ZU_DB_ERR(IE_DBLKEY, UNIT);
+        isam_give_up();
     }
     ndx_level *lv = ip->bp;
     ip->bp = nullptr;
@@ -330,8 +325,8 @@ void insert(ndx *ip, const void *key0, std::uint32_t rno) {
         int k = count(lv);
         int cp = lv->cp;
         if (!lv->pno || cp < 0 || cp > k) {
-            zu_db_err(IE_READ, UNIT, __LINE__, "IE_READ");
-            give_up();
+            ZU_DB_ERR(IE_READ, UNIT);
+            isam_give_up();
         }
         // Open a gap at cp: record numbers, keys and the children after them
         // move up one entry; the child slot of cp keeps its page.
@@ -402,8 +397,8 @@ void remove_at_cursor(ndx *ip) {
         int pk = count(p);
         int pcp = p->cp;
         if (!p->pno || pcp < 0 || pcp > pk) {
-            zu_db_err(IE_READ, UNIT, __LINE__, "IE_READ");
-            give_up();
+            ZU_DB_ERR(IE_READ, UNIT);
+            isam_give_up();
         }
         if (have) {
             // The subtree's largest key changed: repair the nearest
@@ -465,7 +460,7 @@ R guarded(ndx *ip, R fail, F &&f) {
     ip->reads = 0;
     try {
         return f();
-    } catch (gave_up &) {
+    } catch (isam_gave_up &) {
         return fail;
     }
 }
@@ -500,7 +495,7 @@ bool ndx_write_page(ndx *ip, std::uint32_t pno, const unsigned char *page) {
     long off = static_cast<long>(pno) * static_cast<long>(NDX_PAGE);
     if (pno >= MAX_PAGES || ip->fh == zp::HFILE_ERR || zp::llseek(ip->fh, off, zp::SEEK_FROM_START) != off ||
         zp::lwrite(ip->fh, page, NDX_PAGE) != NDX_PAGE) {
-        zu_db_err(IE_WRITE, UNIT, __LINE__, "IE_WRITE");
+        ZU_DB_ERR(IE_WRITE, UNIT);
         return false;
     }
     if (pno >= ip->file_pages) ip->file_pages = pno + 1;
@@ -511,13 +506,13 @@ ndx *ndx_open(const char *path) {
     ndx *ip = make_handle(path);
     if (!path || std::strlen(path) >= sizeof ip->path ||
         (ip->fh = zp::lopen(path, zp::OPEN_READWRITE)) == zp::HFILE_ERR) {
-        zu_db_err(IE_NOFILE, UNIT, __LINE__, "IE_NOFILE");
+        ZU_DB_ERR(IE_NOFILE, UNIT);
         release(ip);
         return nullptr;
     }
     measure(ip);
     if (zp::lread(ip->fh, ip->ihp, NDX_PAGE) != NDX_PAGE || !header_sound(ip)) {
-        zu_db_err(IE_READ, UNIT, __LINE__, "IE_READ");
+        ZU_DB_ERR(IE_READ, UNIT);
         zp::lclose(ip->fh);
         release(ip);
         return nullptr;
@@ -531,7 +526,7 @@ ndx *ndx_create(const char *path, const char *expr, bool unique) {
         ip->fh = zu_exist(path) ? zp::lopen(path, zp::OPEN_READWRITE) : zp::lcreat(path);
     }
     if (ip->fh == zp::HFILE_ERR) {
-        zu_db_err(IE_NOFILE, UNIT, __LINE__, "IE_NOFILE");
+        ZU_DB_ERR(IE_NOFILE, UNIT);
         release(ip);
         return nullptr;
     }
@@ -545,7 +540,7 @@ bool ndx_flush(ndx *ip) {
     bool ok = true;
     if (ip->changed && ip->fh != zp::HFILE_ERR) {
         if (zp::llseek(ip->fh, 0, zp::SEEK_FROM_START) != 0 || zp::lwrite(ip->fh, ip->ihp, NDX_PAGE) != NDX_PAGE) {
-            zu_db_err(IE_WRITE, UNIT, __LINE__, "IE_WRITE");
+            ZU_DB_ERR(IE_WRITE, UNIT);
             ok = false;
         } else {
             ip->changed = false;
@@ -556,7 +551,7 @@ bool ndx_flush(ndx *ip) {
         zp::lclose(ip->fh);
         ip->fh = zp::lopen(ip->path, zp::OPEN_READWRITE);
         if (ip->fh == zp::HFILE_ERR) {
-            zu_db_err(IE_NOFILE, UNIT, __LINE__, "IE_NOFILE");
+            ZU_DB_ERR(IE_NOFILE, UNIT);
             ok = false;
         }
     }

@@ -82,24 +82,21 @@ struct run {
     long offset;
 };
 
-// Stops the build: the report is already made.
-struct stopped {};
-
 bool read_at(zp::fhandle fh, long off, void *buf, unsigned size) {
     return zp::llseek(fh, off, zp::SEEK_FROM_START) == off && zp::lread(fh, buf, size) == size;
 }
 
 void must_read(zp::fhandle fh, long off, void *buf, unsigned size) {
     if (!read_at(fh, off, buf, size)) {
-        zu_db_err(IE_READ, UNIT, __LINE__, "IE_READ");
-        throw stopped{};
+        ZU_DB_ERR(IE_READ, UNIT);
+        isam_give_up();
     }
 }
 
 void must_write(zp::fhandle fh, const void *buf, unsigned size) {
     if (size && zp::lwrite(fh, buf, size) != size) {
-        zu_db_err(IE_WRITE, UNIT, __LINE__, "IE_WRITE");
-        throw stopped{};
+        ZU_DB_ERR(IE_WRITE, UNIT);
+        isam_give_up();
     }
 }
 
@@ -200,7 +197,7 @@ struct page_writer {
     std::uint32_t finish(unsigned char *pg, int k) {
         zu_put_le32(pg, static_cast<std::uint32_t>(k));
         std::uint32_t pno = next++;
-        if (!ndx_write_page(ip, pno, pg)) throw stopped{};
+        if (!ndx_write_page(ip, pno, pg)) isam_give_up();
         return pno;
     }
 
@@ -356,9 +353,9 @@ bool ndx_build(ndx *ip, ndx_records &src) {
     // 1. The key layout.
     ndx_key_layout kl;
     const char *bad = nullptr;
-    if (int code = ndx_key_layout_of(ndx_expr(ip), src, &kl, &bad)) {
+    if (ndx_key_layout_of(ndx_expr(ip), src, &kl, &bad) != 0) {
         if (bad) debf("DBF=%s  NDX=%s\n", src.table_path(), ip->path);
-        zu_db_err(code, UNIT, __LINE__, "IE_IDXKEY");
+        ZU_DB_ERR(IE_IDXKEY, UNIT);
         return false;
     }
     if (kl.len > NDX_KEY_MAX) err(9, "%s", "インデックスフィールド長オーバー 最長(256 - 4)までです。wrt_index()");
@@ -377,7 +374,7 @@ bool ndx_build(ndx *ip, ndx_records &src) {
         st.f1 = zp::lcreat(st.path1);
         st.f2 = zp::lcreat(st.path2);
         if (st.f1 == zp::HFILE_ERR || st.f2 == zp::HFILE_ERR) {
-            zu_db_err(IE_TMPFILE, UNIT, __LINE__, "IE_TMPFILE");
+            ZU_DB_ERR(IE_TMPFILE, UNIT);
             return false;
         }
 
@@ -389,14 +386,14 @@ bool ndx_build(ndx *ip, ndx_records &src) {
         if (nruns < 1) nruns = 1;
         st.runs = static_cast<run *>(std::malloc(sizeof(run) * static_cast<std::size_t>(nruns)));
         if (!st.runs) {
-            zu_db_err(IE_MEMORY999, UNIT, __LINE__, "IE_MEMORY999");
+            ZU_DB_ERR(IE_MEMORY999, UNIT);
             return false;
         }
         st.buf = static_cast<unsigned char *>(ZUALC(SORT_BUFFER));
 
         // 5. Runs: the records in file order, sorted a buffer at a time.
         if (!src.rewind()) {
-            zu_db_err(IE_READ, UNIT, __LINE__, "IE_READ");
+            ZU_DB_ERR(IE_READ, UNIT);
             return false;
         }
         g_order = &order;
@@ -414,7 +411,7 @@ bool ndx_build(ndx *ip, ndx_records &src) {
         for (long rno = 1; rno <= n; ++rno) {
             const unsigned char *rec = src.next_record();
             if (!rec) {
-                zu_db_err(IE_READ, UNIT, __LINE__, "IE_READ");
+                ZU_DB_ERR(IE_READ, UNIT);
                 return false;
             }
             unsigned char *sr = st.buf + fill * s;
@@ -430,7 +427,7 @@ bool ndx_build(ndx *ip, ndx_records &src) {
         const unsigned wrec = third / s;
         while (made > 1) {
             if (zp::llseek(to, 0, zp::SEEK_FROM_START) != 0) {
-                zu_db_err(IE_WRITE, UNIT, __LINE__, "IE_WRITE");
+                ZU_DB_ERR(IE_WRITE, UNIT);
                 return false;
             }
             run_writer out{to, st.buf + 2 * third, wrec, s};
@@ -473,7 +470,7 @@ bool ndx_build(ndx *ip, ndx_records &src) {
 
         // 7. Pages.
         if (!zp::set_file_size(ip->fh, 0)) {
-            zu_db_err(IE_WRITE, UNIT, __LINE__, "IE_WRITE");
+            ZU_DB_ERR(IE_WRITE, UNIT);
             return false;
         }
         ip->file_pages = 0;
@@ -496,7 +493,7 @@ bool ndx_build(ndx *ip, ndx_records &src) {
         zu_put_le32(h + 4, pw.next);
         ip->changed = true;
         return true;
-    } catch (stopped &) {
+    } catch (isam_gave_up &) {
         return false;
     }
 }
