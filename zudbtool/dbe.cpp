@@ -258,7 +258,6 @@ bool field_line(char *line, dbf_spec &s) {
     return true;
 }
 
-// Calls `f` for each line of the definition file.  Lines end in CR LF; a
 }  // namespace
 
 bool DBE::create_table(const char *p) {

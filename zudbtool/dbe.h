@@ -1,4 +1,4 @@
-// The table object: one open table (its .DBF file and, later, its indexes),
+// The table object: one open table (its .DBF file and its indexes),
 // its record buffer and work buffer, and the named mutex held from open to
 // close.  The object's address is the handle that the zdb exports take.
 #pragma once
@@ -94,7 +94,7 @@ public:
     int n_rec() const { return dbf_n_rec(dbp->dp); }
     unsigned rlen() const { return dbf_rlen(dbp->dp); }
 
-    // ---- data (in this order in the original object) ----
+    // ---- data ----
     int mode = 0;             // 0 normal, 1 without indexes, 2 rebuilding the definition-file indexes
     int match_lrec = 0;       // keys still to visit by seek_next (index layer)
     char iname_fname[260] = "";

@@ -1,6 +1,6 @@
 // The .DBF table file (dBASE III layout): open, create, close, flush, record
-// read and write by number, pack, zap, the creation stamp and the engine's
-// low-level ISAM report.
+// read and write by number, pack, zap and the creation stamp.  Failures are
+// ISAM reports (isam.h).
 //
 // Layout: a 32-byte header, 32-byte field descriptors, the terminator 0x0D,
 // then the records back to back (deletion flag byte, then the fields), then

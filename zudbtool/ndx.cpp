@@ -18,30 +18,31 @@ constexpr std::uint32_t MAX_PAGES = 0x400000;
 
 // ---- page access ----------------------------------------------------------------
 
-struct layout {
-    int es;   // entry size
-    int kl;   // key length
-    int m;    // keys per page
+// The header's page layout, read once per operation.
+struct page_layout {
+    int entry_size;
+    int key_len;
+    int keys_per_page;
 };
 
-layout lay(const ndx *ip) { return {ndx_entry_size(ip), ndx_key_len(ip), ndx_keys_per_page(ip)}; }
+page_layout page_layout_of(const ndx *ip) { return {ndx_entry_size(ip), ndx_key_len(ip), ndx_keys_per_page(ip)}; }
 
 int count(const ndx_level *lv) { return static_cast<int>(zu_get_le16(lv->page)); }
 void set_count(ndx_level *lv, int k) { zu_put_le32(lv->page, static_cast<std::uint32_t>(k)); }
-unsigned char *entry(ndx_level *lv, const layout &l, int i) { return lv->page + 4 + i * l.es; }
-std::uint32_t child_at(ndx_level *lv, const layout &l, int i) { return zu_get_le32(entry(lv, l, i)); }
-std::uint32_t rno_at(ndx_level *lv, const layout &l, int i) { return zu_get_le32(entry(lv, l, i) + 4); }
-unsigned char *key_at(ndx_level *lv, const layout &l, int i) { return entry(lv, l, i) + 8; }
+unsigned char *entry(ndx_level *lv, const page_layout &pl, int i) { return lv->page + 4 + i * pl.entry_size; }
+std::uint32_t child_at(ndx_level *lv, const page_layout &pl, int i) { return zu_get_le32(entry(lv, pl, i)); }
+std::uint32_t rno_at(ndx_level *lv, const page_layout &pl, int i) { return zu_get_le32(entry(lv, pl, i) + 4); }
+unsigned char *key_at(ndx_level *lv, const page_layout &pl, int i) { return entry(lv, pl, i) + 8; }
 
-void put_key(unsigned char *dst, const layout &l, const unsigned char *key) {
-    std::memcpy(dst, key, l.kl);
-    std::memset(dst + l.kl, 0, l.es - 8 - l.kl);
+void put_key(unsigned char *dst, const page_layout &pl, const unsigned char *key) {
+    std::memcpy(dst, key, pl.key_len);
+    std::memset(dst + pl.key_len, 0, pl.entry_size - 8 - pl.key_len);
 }
 
 // Clears what lies past the page's last child slot, so that a page holds
 // nothing but its entries.
-void tidy(ndx_level *lv, const layout &l) {
-    unsigned used = 4 + count(lv) * l.es + 4;
+void tidy(ndx_level *lv, const page_layout &pl) {
+    unsigned used = 4 + count(lv) * pl.entry_size + 4;
     if (used < NDX_PAGE) std::memset(lv->page + used, 0, NDX_PAGE - used);
 }
 
@@ -67,8 +68,8 @@ ndx_level *below(ndx_level *lv) {
     return lv->down;
 }
 
-void write_level(ndx *ip, ndx_level *lv, const layout &l) {
-    tidy(lv, l);
+void write_level(ndx *ip, ndx_level *lv, const page_layout &pl) {
+    tidy(lv, pl);
     if (!ndx_write_page(ip, lv->pno, lv->page)) isam_give_up();
 }
 
@@ -159,24 +160,24 @@ int compare_raw(int type, int kl, const void *a, const void *b, int len) {
 // ---- cursor steps -----------------------------------------------------------------
 
 std::uint32_t step_next(ndx *ip, ndx_level *lv) {
-    layout l = lay(ip);
+    page_layout pl = page_layout_of(ip);
     for (;;) {
         int k = count(lv);
         if (lv->cp < -1) lv->cp = -1;
         if (lv->cp <= k) lv->cp++;
         if (lv->cp > k + 1) lv->cp = k + 1;
         while (lv->cp < k) {
-            std::uint32_t r = rno_at(lv, l, lv->cp);
+            std::uint32_t r = rno_at(lv, pl, lv->cp);
             if (r) {
                 ip->bp = lv;
-                ip->keyp = key_at(lv, l, lv->cp);
+                ip->keyp = key_at(lv, pl, lv->cp);
                 return r;
             }
-            if (child_at(lv, l, lv->cp)) break;
+            if (child_at(lv, pl, lv->cp)) break;
             lv->cp++;
         }
-        if (lv->cp <= k && child_at(lv, l, lv->cp)) {
-            std::uint32_t c = child_at(lv, l, lv->cp);
+        if (lv->cp <= k && child_at(lv, pl, lv->cp)) {
+            std::uint32_t c = child_at(lv, pl, lv->cp);
             ndx_level *d = below(lv);
             load(ip, d, c);
             d->cp = -1;
@@ -192,23 +193,23 @@ std::uint32_t step_next(ndx *ip, ndx_level *lv) {
 }
 
 std::uint32_t step_prev(ndx *ip, ndx_level *lv) {
-    layout l = lay(ip);
+    page_layout pl = page_layout_of(ip);
     for (;;) {
         int k = count(lv);
         if (lv->cp > k + 1) lv->cp = k + 1;
         if (lv->cp >= 0) lv->cp--;
         while (lv->cp >= 0) {
-            std::uint32_t r = lv->cp < k ? rno_at(lv, l, lv->cp) : 0;
+            std::uint32_t r = lv->cp < k ? rno_at(lv, pl, lv->cp) : 0;
             if (r) {
                 ip->bp = lv;
-                ip->keyp = key_at(lv, l, lv->cp);
+                ip->keyp = key_at(lv, pl, lv->cp);
                 return r;
             }
-            if (child_at(lv, l, lv->cp)) break;
+            if (child_at(lv, pl, lv->cp)) break;
             lv->cp--;
         }
-        if (lv->cp >= 0 && child_at(lv, l, lv->cp)) {
-            std::uint32_t c = child_at(lv, l, lv->cp);
+        if (lv->cp >= 0 && child_at(lv, pl, lv->cp)) {
+            std::uint32_t c = child_at(lv, pl, lv->cp);
             ndx_level *d = below(lv);
             load(ip, d, c);
             d->cp = count(d) + 1;
@@ -224,7 +225,7 @@ std::uint32_t step_prev(ndx *ip, ndx_level *lv) {
 }
 
 std::uint32_t search(ndx *ip, const void *key, int len) {
-    layout l = lay(ip);
+    page_layout pl = page_layout_of(ip);
     ndx_level *lv = root_level(ip);
     std::uint32_t pno = ndx_root(ip);
     for (;;) {
@@ -233,17 +234,17 @@ std::uint32_t search(ndx *ip, const void *key, int len) {
         int left = 0, right = k;
         while (left < right) {
             int mid = (left + right) / 2;
-            if (compare_raw(ndx_key_type(ip), l.kl, key, key_at(lv, l, mid), len) > 0)
+            if (compare_raw(ndx_key_type(ip), pl.key_len, key, key_at(lv, pl, mid), len) > 0)
                 left = mid + 1;
             else
                 right = mid;
         }
         lv->cp = left;
-        ip->keyp = key_at(lv, l, left);
-        if (left < k && rno_at(lv, l, left) != 0 &&
-            compare_raw(ndx_key_type(ip), l.kl, key, key_at(lv, l, left), len) == 0)
-            return rno_at(lv, l, left);
-        std::uint32_t c = child_at(lv, l, left);
+        ip->keyp = key_at(lv, pl, left);
+        if (left < k && rno_at(lv, pl, left) != 0 &&
+            compare_raw(ndx_key_type(ip), pl.key_len, key, key_at(lv, pl, left), len) == 0)
+            return rno_at(lv, pl, left);
+        std::uint32_t c = child_at(lv, pl, left);
         if (!c) return 0;
         lv = below(lv);
         pno = c;
@@ -251,13 +252,13 @@ std::uint32_t search(ndx *ip, const void *key, int len) {
 }
 
 std::uint32_t first(ndx *ip) {
-    layout l = lay(ip);
+    page_layout pl = page_layout_of(ip);
     ndx_level *lv = root_level(ip);
     std::uint32_t pno = ndx_root(ip);
     for (;;) {
         load(ip, lv, pno);
         lv->cp = 0;
-        std::uint32_t c = child_at(lv, l, 0);
+        std::uint32_t c = child_at(lv, pl, 0);
         if (!c) break;
         lv = below(lv);
         pno = c;
@@ -267,13 +268,13 @@ std::uint32_t first(ndx *ip) {
 }
 
 std::uint32_t last(ndx *ip) {
-    layout l = lay(ip);
+    page_layout pl = page_layout_of(ip);
     ndx_level *lv = root_level(ip);
     std::uint32_t pno = ndx_root(ip);
     for (;;) {
         load(ip, lv, pno);
         lv->cp = count(lv);
-        std::uint32_t c = child_at(lv, l, lv->cp);
+        std::uint32_t c = child_at(lv, pl, lv->cp);
         if (!c) break;
         lv = below(lv);
         pno = c;
@@ -310,8 +311,8 @@ std::uint32_t new_page(ndx *ip) {
 }
 
 void insert(ndx *ip, const void *key0, std::uint32_t rno) {
-    layout l = lay(ip);
-    unsigned n = count_eq(ip, key0, l.kl);
+    page_layout pl = page_layout_of(ip);
+    unsigned n = count_eq(ip, key0, pl.key_len);
     if (n && ndx_unique(ip)) {
         ZU_DB_ERR(IE_DBLKEY, UNIT);
         isam_give_up();
@@ -319,7 +320,7 @@ void insert(ndx *ip, const void *key0, std::uint32_t rno) {
     ndx_level *lv = ip->bp;
     ip->bp = nullptr;
     unsigned char key[NDX_KEY_MAX];
-    std::memcpy(key, key0, l.kl);
+    std::memcpy(key, key0, pl.key_len);
     std::uint32_t right = 0;
     for (;;) {
         int k = count(lv);
@@ -330,31 +331,31 @@ void insert(ndx *ip, const void *key0, std::uint32_t rno) {
         }
         // Open a gap at cp: record numbers, keys and the children after them
         // move up one entry; the child slot of cp keeps its page.
-        std::memmove(entry(lv, l, cp + 1) + 4, entry(lv, l, cp) + 4, (k - cp) * l.es);
-        zu_put_le32(entry(lv, l, cp) + 4, rno);
-        put_key(key_at(lv, l, cp), l, key);
-        zu_put_le32(entry(lv, l, cp + 1), right);
-        if (k + 1 <= l.m) {
+        std::memmove(entry(lv, pl, cp + 1) + 4, entry(lv, pl, cp) + 4, (k - cp) * pl.entry_size);
+        zu_put_le32(entry(lv, pl, cp) + 4, rno);
+        put_key(key_at(lv, pl, cp), pl, key);
+        zu_put_le32(entry(lv, pl, cp + 1), right);
+        if (k + 1 <= pl.keys_per_page) {
             set_count(lv, k + 1);
-            write_level(ip, lv, l);
+            write_level(ip, lv, pl);
             return;
         }
         // Split: the left half stays in the page, the right half gets a new
         // page, the key of entry e - 1 goes up.
         int e = (k + 2) / 2;
-        bool leaf = child_at(lv, l, 0) == 0;
+        bool leaf = child_at(lv, pl, 0) == 0;
         unsigned char work[NDX_WORK];
         std::memcpy(work, lv->page, NDX_WORK);
-        std::memcpy(key, key_at(lv, l, e - 1), l.kl);
+        std::memcpy(key, key_at(lv, pl, e - 1), pl.key_len);
         std::uint32_t left_pno = lv->pno;
         set_count(lv, leaf ? e : e - 1);
-        write_level(ip, lv, l);
+        write_level(ip, lv, pl);
         std::uint32_t np = new_page(ip);
         std::memcpy(lv->page, work, NDX_WORK);
-        std::memmove(entry(lv, l, 0), entry(lv, l, e), (k - e + 1) * l.es + 4);
+        std::memmove(entry(lv, pl, 0), entry(lv, pl, e), (k - e + 1) * pl.entry_size + 4);
         set_count(lv, k - e + 1);
         lv->pno = np;
-        write_level(ip, lv, l);
+        write_level(ip, lv, pl);
         right = np;
         rno = 0;
         if (!lv->up) {
@@ -365,7 +366,7 @@ void insert(ndx *ip, const void *key0, std::uint32_t rno) {
             lv->up = nr;
             ip->root = nr;
             std::memset(nr->page, 0, NDX_WORK);
-            zu_put_le32(entry(nr, l, 0), left_pno);
+            zu_put_le32(entry(nr, pl, 0), left_pno);
             nr->pno = rp;
             nr->cp = 0;
             zu_put_le32(ip->ihp, rp);
@@ -378,19 +379,19 @@ void insert(ndx *ip, const void *key0, std::uint32_t rno) {
 }
 
 void remove_at_cursor(ndx *ip) {
-    layout l = lay(ip);
+    page_layout pl = page_layout_of(ip);
     ndx_level *lv = ip->bp;
     ip->bp = nullptr;
     int k = count(lv);
     int cp = lv->cp;
-    std::memmove(entry(lv, l, cp), entry(lv, l, cp + 1), (k - cp - 1) * l.es + 4);
+    std::memmove(entry(lv, pl, cp), entry(lv, pl, cp + 1), (k - cp - 1) * pl.entry_size + 4);
     set_count(lv, k - 1);
-    write_level(ip, lv, l);
+    write_level(ip, lv, pl);
     if (cp < k - 1) return;
     unsigned char rep[NDX_KEY_MAX];
     bool have = false;
     if (k > 1) {
-        std::memcpy(rep, key_at(lv, l, k - 2), l.kl);
+        std::memcpy(rep, key_at(lv, pl, k - 2), pl.key_len);
         have = true;
     }
     for (ndx_level *p = lv->up; p; p = p->up) {
@@ -404,28 +405,28 @@ void remove_at_cursor(ndx *ip) {
             // The subtree's largest key changed: repair the nearest
             // separator above it.
             if (pcp < pk) {
-                put_key(key_at(p, l, pcp), l, rep);
-                write_level(ip, p, l);
+                put_key(key_at(p, pl, pcp), pl, rep);
+                write_level(ip, p, pl);
                 return;
             }
             continue;
         }
         // The subtree under child pcp became empty.
         if (pcp < pk) {
-            std::memmove(entry(p, l, pcp), entry(p, l, pcp + 1), (pk - pcp - 1) * l.es + 4);
+            std::memmove(entry(p, pl, pcp), entry(p, pl, pcp + 1), (pk - pcp - 1) * pl.entry_size + 4);
             set_count(p, pk - 1);
-            write_level(ip, p, l);
+            write_level(ip, p, pl);
             return;
         }
         if (pk >= 1) {
-            std::memcpy(rep, key_at(p, l, pk - 1), l.kl);
+            std::memcpy(rep, key_at(p, pl, pk - 1), pl.key_len);
             have = true;
             set_count(p, pk - 1);
-            write_level(ip, p, l);
+            write_level(ip, p, pl);
             continue;
         }
-        zu_put_le32(entry(p, l, 0), 0);
-        write_level(ip, p, l);
+        zu_put_le32(entry(p, pl, 0), 0);
+        write_level(ip, p, pl);
     }
 }
 

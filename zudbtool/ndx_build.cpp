@@ -166,7 +166,7 @@ struct page_writer {
     ndx *ip;
     run_reader in;
     sort_order order;
-    int kl = 0, es = 0, m = 0;
+    int key_len = 0, entry_size = 0, keys_per_page = 0;
     bool unique = false;
     std::uint32_t next = 1;
     unsigned char last[NDX_KEY_MAX + 4] = {};
@@ -181,7 +181,7 @@ struct page_writer {
             if (!r || !unique || !have_last) return r;
             sort_order keys_only = order;
             unsigned char probe[NDX_KEY_MAX + 4];
-            std::memcpy(probe, r, 4 + kl);
+            std::memcpy(probe, r, 4 + key_len);
             zu_put_le32(probe, zu_get_le32(last));
             if (keys_only(probe, last) != 0) return r;
             in.take();
@@ -206,11 +206,11 @@ struct page_writer {
         int k = 0;
         if (h == 0) {
             const unsigned char *r;
-            while (k < m && (r = peek()) != nullptr) {
-                unsigned char *e = pg + 4 + k * es;
+            while (k < keys_per_page && (r = peek()) != nullptr) {
+                unsigned char *e = pg + 4 + k * entry_size;
                 zu_put_le32(e + 4, zu_get_le32(r));
-                std::memcpy(e + 8, r + 4, kl);
-                std::memcpy(last, r, 4 + kl);
+                std::memcpy(e + 8, r + 4, key_len);
+                std::memcpy(last, r, 4 + key_len);
                 have_last = true;
                 in.take();
                 ++k;
@@ -219,15 +219,15 @@ struct page_writer {
         }
         std::uint32_t child = first_child ? first_child : build(h - 1, 0);
         pg = pages[h].data();  // the vector of buffers may have grown
-        while (k < m && peek()) {
-            unsigned char *e = pg + 4 + k * es;
+        while (k < keys_per_page && peek()) {
+            unsigned char *e = pg + 4 + k * entry_size;
             zu_put_le32(e, child);
-            std::memcpy(e + 8, last + 4, kl);
+            std::memcpy(e + 8, last + 4, key_len);
             ++k;
             child = build(h - 1, 0);
             pg = pages[h].data();
         }
-        zu_put_le32(pg + 4 + k * es, child);
+        zu_put_le32(pg + 4 + k * entry_size, child);
         return finish(pg, k);
     }
 };
@@ -482,9 +482,9 @@ bool ndx_build(ndx *ip, ndx_records &src) {
         ip->bp = nullptr;
         ip->keyp = nullptr;
         page_writer pw{ip, run_reader{from, 0, st.runs[0].count, st.buf, SORT_BUFFER / s, s}, order};
-        pw.kl = klen;
-        pw.es = es;
-        pw.m = m;
+        pw.key_len = klen;
+        pw.entry_size = es;
+        pw.keys_per_page = m;
         pw.unique = ndx_unique(ip);
         std::uint32_t root = pw.build(0, 0);
         for (int h = 1; pw.peek(); ++h) root = pw.build(h, root);
