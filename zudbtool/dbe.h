@@ -8,21 +8,14 @@
 #include "base/base.h"
 #include "zudbtool/dbf.h"
 
-// The index file handle belongs to the index layer; the table object only
-// keeps its pointer.
+// The index file handle and its key layout belong to the index layer; the
+// table object only keeps their pointers.
 struct ndx;
+struct ndx_key_layout;
 
 constexpr int ZDB_MAX_INDEX = 10;
 constexpr int ZDB_MAX_PARTS = 10;   // parts of a key expression
 constexpr unsigned ZDB_KEY_BUF = 128;  // the process-wide seek key buffer
-
-// The compound-key table of an open index: its parts and their widths.
-struct zdb_ckey {
-    int nparts;
-    char expr[488];
-    int fno[ZDB_MAX_PARTS];        // field number of each part, -1 for none
-    unsigned width[ZDB_MAX_PARTS]; // the field's length (0 for none)
-};
 
 // The seek key under construction (zdbSeekReset, zdbSSKey, zdbSIKey).
 extern char zdb_key_buf[ZDB_KEY_BUF];
@@ -107,7 +100,9 @@ public:
     int private_word = 0;
     int debug_word = 0;
     char mutex_name[256] = "";
-    zdb_ckey *ckey[ZDB_MAX_INDEX + 1] = {};  // compound-key tables of indexes 1 .. 10
+    // The key layouts of indexes 1 .. 10 (parts, their widths, key type and
+    // length), made when the index is opened and again after a rebuild.
+    ndx_key_layout *keys[ZDB_MAX_INDEX + 1] = {};
     char path[260] = "";      // the path of the table, kept for messages after close
 
     // ---- index layer seams ----
@@ -162,8 +157,8 @@ public:
 
 private:
     unsigned next_key_width(const char *function);
-    bool make_key(int i, const unsigned char *record, unsigned char *out);
-    int text_key(const char *text, unsigned char *out);
+    // (Re)makes index i's key layout from its header over the table's fields.
+    void make_key_layout(int i);
     int search_text(const char *text, unsigned char *key);
     bool find_entry(int i, const unsigned char *key, int rno);
     void set_eof();

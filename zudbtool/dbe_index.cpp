@@ -48,22 +48,6 @@ private:
     int at_ = 0;
 };
 
-double field_double(const unsigned char *p, unsigned len) {
-    char text[64];
-    unsigned n = len < sizeof text - 1 ? len : sizeof text - 1;
-    std::memcpy(text, p, n);
-    text[n] = '\0';
-    return std::strtod(text, nullptr);
-}
-
-long field_long(const unsigned char *p, unsigned len) {
-    char text[16];
-    unsigned n = len < 15 ? len : 15;
-    std::memcpy(text, p, n);
-    text[n] = '\0';
-    return std::strtol(text, nullptr, 10);
-}
-
 // The file-name part of a path in a buffer of ours.
 char *name_part(char *p) { return p + (zp::file_name_part(p) - p); }
 
@@ -81,62 +65,10 @@ bool same_text_nocase(const char *a, const char *b) {
 
 // ---- keys ---------------------------------------------------------------------
 
-bool DBE::make_key(int i, const unsigned char *record, unsigned char *out) {
-    ndx *ip = dbp->ip[i];
-    const zdb_ckey *ck = ckey[i];
-    int type = ndx_key_type(ip);
-    int klen = ndx_key_len(ip);
-    for (int k = 0; k < ck->nparts; ++k)
-        if (ck->fno[k] < 0) return false;
-    if (type == NDX_NUMERIC) {
-        double sum = 0;
-        for (int k = 0; k < ck->nparts; ++k) {
-            const dbf_field &f = field(ck->fno[k]);
-            sum += field_double(record + f.pos, f.len);
-        }
-        std::memcpy(out, &sum, 8);
-    } else if (type == NDX_INTEGER) {
-        long sum = 0;
-        for (int k = 0; k < ck->nparts; ++k) {
-            const dbf_field &f = field(ck->fno[k]);
-            sum += field_long(record + f.pos, f.len);
-        }
-        auto v = static_cast<std::int32_t>(sum);
-        std::memcpy(out, &v, 4);
-    } else {
-        int at = 0;
-        for (int k = 0; k < ck->nparts && at < klen; ++k) {
-            const dbf_field &f = field(ck->fno[k]);
-            int n = static_cast<int>(f.len);
-            if (n > klen - at) n = klen - at;
-            std::memcpy(out + at, record + f.pos, static_cast<std::size_t>(n));
-            at += n;
-        }
-        if (at < klen) std::memset(out + at, ' ', static_cast<std::size_t>(klen - at));
-    }
-    return true;
-}
-
-// The key a seek text gives for the current index, and the length to
-// compare over.
-int DBE::text_key(const char *text, unsigned char *out) {
-    ndx *ip = dbp->ip[dbp->cur];
-    int type = ndx_key_type(ip);
-    std::size_t n = std::strlen(text);
-    if (type == NDX_NUMERIC) {
-        double v = field_double(reinterpret_cast<const unsigned char *>(text), static_cast<unsigned>(n));
-        std::memcpy(out, &v, 8);
-        return 8;
-    }
-    if (type == NDX_INTEGER) {
-        auto v = static_cast<std::int32_t>(field_long(reinterpret_cast<const unsigned char *>(text), static_cast<unsigned>(n)));
-        std::memcpy(out, &v, 4);
-        return 4;
-    }
-    int klen = ndx_key_len(ip);
-    if (n > static_cast<std::size_t>(klen)) n = static_cast<std::size_t>(klen);
-    std::memcpy(out, text, n);
-    return static_cast<int>(n);
+void DBE::make_key_layout(int i) {
+    if (!keys[i]) keys[i] = new ndx_key_layout;
+    table_source fields(dbp->dp);
+    ndx_key_layout_for(dbp->ip[i], fields, keys[i]);
 }
 
 // Puts index i's cursor on the entry with this key and record number.
@@ -165,28 +97,22 @@ int DBE::open_index(const char *p) {
     }
     ndx *x = ndx_open(p);
     if (!x) zdb_raise("インデックスファイル %s がありません zdb_open_ndx:2 ", p);
-    auto *ck = new zdb_ckey{};
-    zu_copy(ck->expr, sizeof ck->expr, ndx_expr(x));
-    char copy[sizeof ck->expr];
-    zu_copy(copy, sizeof copy, ck->expr);
-    for (char *part = std::strtok(copy, "; "); part; part = std::strtok(nullptr, "; ")) {
-        if (ck->nparts >= ZDB_MAX_PARTS) {
-            delete ck;
-            ndx_close(x);
-            zdb_raise("%s", "複合キー最大個数。を超えました。DBE::open_index()");
-        }
-        int no = std::strlen(part) <= 10 ? fld_name2fld_no(part) : -1;
-        ck->fno[ck->nparts] = no;
-        ck->width[ck->nparts] = no > 0 ? field(no).len : 0;
-        if (no <= 0) {
-            ck->fno[ck->nparts] = -1;
-            ZU_DB_ERR(IE_NOKEY, "Db_emlt");
-        }
-        ++ck->nparts;
-    }
-    int n = ++dbp->nidx;
+    int n = dbp->nidx + 1;
     dbp->ip[n] = x;
-    ckey[n] = ck;
+    make_key_layout(n);
+    // A part naming no field is reported; that index then has no key for
+    // any record.
+    const auto &parts = keys[n]->parts;
+    for (std::size_t k = 0; k < parts.size() && k < ZDB_MAX_PARTS; ++k)
+        if (parts[k].field < 0) ZU_DB_ERR(IE_NOKEY, "Db_emlt");
+    if (parts.size() > ZDB_MAX_PARTS) {
+        dbp->ip[n] = nullptr;
+        delete keys[n];
+        keys[n] = nullptr;
+        ndx_close(x);
+        zdb_raise("%s", "複合キー最大個数。を超えました。DBE::open_index()");
+    }
+    dbp->nidx = n;
     if (!dbp->cur) {
         dbp->cur = n;
         idx_top();
@@ -393,7 +319,7 @@ void DBE::idx_position(int rno) {
     if (!dbp->cur || rno < 1 || rno > n_rec()) return;
     if (dbf_read(dbp->dp, rno) != 0) return;
     unsigned char key[KEY_ROOM];
-    if (!make_key(dbp->cur, dbp->dp->rbp, key)) return;
+    if (!ndx_make_key(*keys[dbp->cur], dbp->dp->rbp, key)) return;
     find_entry(dbp->cur, key, rno);
 }
 
@@ -416,7 +342,7 @@ void DBE::idx_goto(int rno) {
 // Makes the current index's key of `text` into `key` and stands where the
 // index's search lands for it, or at EOF; gives the key's length.
 int DBE::search_text(const char *text, unsigned char *key) {
-    int len = text_key(text, key);
+    int len = ndx_text_key(*keys[dbp->cur], text, key);
     std::uint32_t r = ndx_search(dbp->ip[dbp->cur], key, len);
     if (r) {
         idx_land(r);
@@ -475,15 +401,17 @@ int DBE::seek_next() {
 // its closing NUL, are program errors.
 unsigned DBE::next_key_width(const char *function) {
     if (!dbp->nidx || !dbp->cur) zdb_raise("インデックスがオープンされていません %s", function);
-    const zdb_ckey *ck = ckey[dbp->cur];
+    const auto &parts = keys[dbp->cur]->parts;
+    const char *expr = ndx_expr(dbp->ip[dbp->cur]);
+    auto nparts = static_cast<unsigned>(parts.size());
     ++zdb_key_parts;
-    if (zdb_key_parts > static_cast<unsigned>(ck->nparts))
-        zdb_raise("複合キーの個数がオーバーしました %s <%s> 複合キーの数:%u 与えられたパラメータ数:%u ", path, ck->expr,
-                  static_cast<unsigned>(ck->nparts), zdb_key_parts);
-    unsigned w = ck->width[zdb_key_parts - 1];
+    if (zdb_key_parts > nparts)
+        zdb_raise("複合キーの個数がオーバーしました %s <%s> 複合キーの数:%u 与えられたパラメータ数:%u ", path, expr,
+                  nparts, zdb_key_parts);
+    unsigned w = parts[zdb_key_parts - 1].width;
     if (zdb_key_pos + w + 1 > ZDB_KEY_BUF) {
         --zdb_key_parts;
-        zdb_raise("複合キーが長すぎます %s <%s> キーバッファ:%u バイト 必要な長さ:%u %s", path, ck->expr, ZDB_KEY_BUF,
+        zdb_raise("複合キーが長すぎます %s <%s> キーバッファ:%u バイト 必要な長さ:%u %s", path, expr, ZDB_KEY_BUF,
                   zdb_key_pos + w + 1, function);
     }
     return w;
@@ -533,7 +461,7 @@ bool DBE::idx_chk_dup(bool appending) {
         int klen = ndx_key_len(ip);
         if (klen > 254) zdb_raise("DBASE3 の最大ﾌｨｰﾙﾄﾞ長は %u までです chk_idx_dup() ", 254u);
         unsigned char key[KEY_ROOM];
-        if (!make_key(i, dp->rbp, key)) zdb_raise("%s", "chk_idx_dup() プログラムエラー");
+        if (!ndx_make_key(*keys[i], dp->rbp, key)) zdb_raise("%s", "chk_idx_dup() プログラムエラー");
         std::uint32_t r = ndx_search(ip, key, klen);
         if (i == dbp->cur) idx_at = 0;
         if (r && (appending || r != static_cast<std::uint32_t>(dbp->rno))) {
@@ -569,7 +497,7 @@ bool DBE::idx_chk_dup(bool appending) {
 void DBE::idx_append_keys(int rno) {
     unsigned char key[KEY_ROOM];
     for (int i = 1; i <= dbp->nidx; ++i)
-        if (make_key(i, dbp->dp->rbp, key)) ndx_insert(dbp->ip[i], key, static_cast<std::uint32_t>(rno));
+        if (ndx_make_key(*keys[i], dbp->dp->rbp, key)) ndx_insert(dbp->ip[i], key, static_cast<std::uint32_t>(rno));
     idx_at = 0;
 }
 
@@ -580,10 +508,10 @@ void DBE::idx_update_keys(int rno, const char *fields) {
         ndx *ip = dbp->ip[i];
         if (dbf_read(dp, rno) != 0) break;
         unsigned char old_key[KEY_ROOM], new_key[KEY_ROOM];
-        bool found = make_key(i, dp->rbp, old_key) && find_entry(i, old_key, rno);
+        bool found = ndx_make_key(*keys[i], dp->rbp, old_key) && find_entry(i, old_key, rno);
         std::memcpy(dp->rbp + 1, fields, n);
         dp->held = 0;
-        bool have_new = make_key(i, dp->rbp, new_key);
+        bool have_new = ndx_make_key(*keys[i], dp->rbp, new_key);
         if (found && have_new && std::memcmp(old_key, new_key, static_cast<std::size_t>(ndx_key_len(ip))) == 0) continue;
         if (found) ndx_delete(ip);
         if (have_new) ndx_insert(ip, new_key, static_cast<std::uint32_t>(rno));
@@ -594,7 +522,7 @@ void DBE::idx_update_keys(int rno, const char *fields) {
 void DBE::idx_remove_keys(int last) {
     unsigned char key[KEY_ROOM];
     for (int i = 1; i <= dbp->nidx; ++i)
-        if (make_key(i, dbp->dp->rbp, key) && find_entry(i, key, last)) ndx_delete(dbp->ip[i]);
+        if (ndx_make_key(*keys[i], dbp->dp->rbp, key) && find_entry(i, key, last)) ndx_delete(dbp->ip[i]);
     idx_at = 0;
 }
 
@@ -608,8 +536,8 @@ void DBE::idx_close_all() {
     for (int i = 1; i <= ZDB_MAX_INDEX; ++i) {
         if (dbp->ip[i]) ndx_close(dbp->ip[i]);
         dbp->ip[i] = nullptr;
-        delete ckey[i];
-        ckey[i] = nullptr;
+        delete keys[i];
+        keys[i] = nullptr;
     }
     dbp->nidx = dbp->cur = 0;
     idx_at = 0;
@@ -619,6 +547,7 @@ void DBE::idx_rebuild_all() {
     for (int i = 1; i <= dbp->nidx; ++i) {
         table_source src(dbp->dp);
         ndx_build(dbp->ip[i], src);
+        make_key_layout(i);  // the build may have given the header another key type
     }
     idx_at = 0;
 }

@@ -3,7 +3,6 @@
 // as full pages from the leaves up.
 #include "zudbtool/ndx_build.h"
 
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -16,56 +15,13 @@ namespace {
 const char UNIT[] = "ZD_Sort";
 constexpr unsigned SORT_BUFFER = 0xC000;
 
-// Upper case of single-byte letters; double-byte characters stay as they are.
-void upper(char *s) {
-    for (; *s; ++s) {
-        auto c = static_cast<unsigned char>(*s);
-        if (zu_lead_byte(c) && s[1]) {
-            ++s;
-        } else if (c >= 'a' && c <= 'z') {
-            *s = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-}
-
-// The value of a field's text: the bytes up to the field's length.
-double field_double(const unsigned char *p, unsigned len) {
-    char text[64];
-    unsigned n = len < sizeof text - 1 ? len : sizeof text - 1;
-    std::memcpy(text, p, n);
-    text[n] = 0;
-    return std::strtod(text, nullptr);
-}
-
-long field_long(const unsigned char *p, unsigned len) {
-    char text[16];
-    unsigned n = len < 15 ? len : 15;
-    std::memcpy(text, p, n);
-    text[n] = 0;
-    return std::strtol(text, nullptr, 10);
-}
-
 // Sort records: 4-byte record number, then the key.  Equal keys keep the
 // order of their record numbers, so the order is total.
 struct sort_order {
-    int type;
-    int kl;
+    const ndx *ip;  // the index, whose header gives the key type
+    int key_len;
     int operator()(const unsigned char *a, const unsigned char *b) const {
-        int r;
-        if (type == NDX_NUMERIC) {
-            double x, y;
-            std::memcpy(&x, a + 4, 8);
-            std::memcpy(&y, b + 4, 8);
-            r = x < y ? -1 : x > y ? 1 : x == y ? 0 : std::isnan(x) - std::isnan(y);
-        } else if (type == NDX_INTEGER) {
-            std::int32_t x, y;
-            std::memcpy(&x, a + 4, 4);
-            std::memcpy(&y, b + 4, 4);
-            r = x < y ? -1 : x > y ? 1 : 0;
-        } else {
-            r = std::memcmp(a + 4, b + 4, static_cast<std::size_t>(kl));
-        }
-        if (r) return r < 0 ? -1 : 1;
+        if (int r = ndx_compare_keys(ip, a + 4, b + 4, key_len)) return r;
         std::uint32_t ra = zu_get_le32(a), rb = zu_get_le32(b);
         return ra < rb ? -1 : ra > rb ? 1 : 0;
     }
@@ -179,11 +135,7 @@ struct page_writer {
         for (;;) {
             const unsigned char *r = in.peek();
             if (!r || !unique || !have_last) return r;
-            sort_order keys_only = order;
-            unsigned char probe[NDX_KEY_MAX + 4];
-            std::memcpy(probe, r, 4 + key_len);
-            zu_put_le32(probe, zu_get_le32(last));
-            if (keys_only(probe, last) != 0) return r;
+            if (ndx_compare_keys(ip, r + 4, last + 4, key_len) != 0) return r;
             in.take();
         }
     }
@@ -234,110 +186,6 @@ struct page_writer {
 
 }  // namespace
 
-int ndx_key_layout_of(const char *expr, ndx_records &src, ndx_key_layout *out, const char **bad_part) {
-    static char part_text[NDX_EXPR_MAX];
-    if (bad_part) *bad_part = nullptr;
-    out->type = NDX_CHAR;
-    out->len = 0;
-    out->parts.clear();
-    char copy[NDX_EXPR_MAX];
-    zu_copy(copy, sizeof copy, expr ? expr : "");
-    enum { NONE, CHAR, NUM, INT } kind = NONE;
-    for (char *p = std::strtok(copy, "; "); p; p = std::strtok(nullptr, "; ")) {
-        upper(p);
-        int found = -1;
-        ndx_field_desc fd{};
-        for (int i = 0; i < src.field_count() && found < 0; ++i) {
-            fd = src.field(i);
-            char name[16];
-            zu_copy(name, sizeof name, fd.name ? fd.name : "");
-            upper(name);
-            if (std::strcmp(name, p) == 0) found = i;
-        }
-        if (found < 0) {
-            zu_copy(part_text, sizeof part_text, p);
-            if (bad_part) *bad_part = part_text;
-            return IE_IDXKEY;
-        }
-        switch (fd.type) {
-        case 'C':
-        case 'N':
-        case 'D':
-            if (kind == NUM || kind == INT) return IE_IDXKEY;
-            kind = CHAR;
-            out->parts.push_back({fd.pos, fd.len, fd.type == 'D' ? 8u : fd.len});
-            out->len += static_cast<int>(out->parts.back().width);
-            break;
-        case 'X':
-            if (kind == CHAR || kind == INT) return IE_IDXKEY;
-            kind = NUM;
-            out->type = NDX_NUMERIC;
-            out->len = 8;
-            out->parts.push_back({fd.pos, fd.len, 0});
-            break;
-        case 'Y':
-            if (kind == CHAR || kind == NUM) return IE_IDXKEY;
-            kind = INT;
-            out->type = NDX_INTEGER;
-            out->len = 4;
-            out->parts.push_back({fd.pos, fd.len, 0});
-            break;
-        default:
-            return IE_IDXKEY;
-        }
-    }
-    if (out->parts.empty() || out->len <= 0) return IE_IDXKEY;
-    return 0;
-}
-
-int ndx_key_layout_for(const ndx *ip, ndx_records &src, ndx_key_layout *out) {
-    out->type = ndx_key_type(ip);
-    out->len = ndx_key_len(ip);
-    out->parts.clear();
-    char copy[NDX_EXPR_MAX];
-    zu_copy(copy, sizeof copy, ndx_expr(ip));
-    for (char *p = std::strtok(copy, "; "); p; p = std::strtok(nullptr, "; ")) {
-        upper(p);
-        bool found = false;
-        for (int i = 0; i < src.field_count() && !found; ++i) {
-            ndx_field_desc fd = src.field(i);
-            char name[16];
-            zu_copy(name, sizeof name, fd.name ? fd.name : "");
-            upper(name);
-            if (std::strcmp(name, p) == 0) {
-                found = true;
-                out->parts.push_back({fd.pos, fd.len, fd.type == 'D' ? 8u : fd.len});
-            }
-        }
-        if (!found) return IE_NOKEY;
-    }
-    return 0;
-}
-
-void ndx_make_key(const ndx_key_layout &kl, const unsigned char *record, unsigned char *out) {
-    if (kl.type == NDX_NUMERIC) {
-        double sum = 0;
-        for (const auto &p : kl.parts) sum += field_double(record + p.pos, p.len);
-        std::memcpy(out, &sum, 8);
-    } else if (kl.type == NDX_INTEGER) {
-        long sum = 0;
-        for (const auto &p : kl.parts) sum += field_long(record + p.pos, p.len);
-        auto v = static_cast<std::int32_t>(sum);
-        std::memcpy(out, &v, 4);
-    } else {
-        unsigned room = kl.len > 0 ? static_cast<unsigned>(kl.len) : 0;
-        unsigned at = 0;
-        for (const auto &p : kl.parts) {
-            unsigned width = p.width < room - at ? p.width : room - at;
-            unsigned n = p.len < width ? p.len : width;
-            std::memcpy(out + at, record + p.pos, n);
-            std::memset(out + at + n, ' ', width - n);
-            at += width;
-        }
-        std::memset(out + at, ' ', room - at);
-    }
-}
-
 void ndx_work_path(const char *index_path, const char *ext, char *out, unsigned size) {
     zu_copy(out, size, index_path);
     char *dot = std::strrchr(out + (zp::file_name_part(out) - out), '.');
@@ -352,9 +200,8 @@ void ndx_work_path(const char *index_path, const char *ext, char *out, unsigned 
 bool ndx_build(ndx *ip, ndx_records &src) {
     // 1. The key layout.
     ndx_key_layout kl;
-    const char *bad = nullptr;
-    if (ndx_key_layout_of(ndx_expr(ip), src, &kl, &bad) != 0) {
-        if (bad) debf("DBF=%s  NDX=%s\n", src.table_path(), ip->path);
+    if (ndx_key_layout_of(ndx_expr(ip), src, &kl) != 0) {
+        if (!kl.complete()) debf("DBF=%s  NDX=%s\n", src.table_path(), ip->path);
         ZU_DB_ERR(IE_IDXKEY, UNIT);
         return false;
     }
@@ -364,7 +211,7 @@ bool ndx_build(ndx *ip, ndx_records &src) {
     const unsigned s = static_cast<unsigned>(klen) + 4;
     const int es = ndx_entry_size(ip);
     const int m = ndx_keys_per_page(ip);
-    sort_order order{kl.type, klen};
+    sort_order order{ip, klen};
 
     build_state st;
     try {

@@ -5,6 +5,7 @@
 #include "base/base.h"
 #include "zudbtool.h"
 #include "zudbtool/dbe.h"
+#include "zudbtool/ndx.h"
 
 namespace {
 
@@ -336,7 +337,7 @@ ZU_API const char *ZU_CALL zdbChgIndexByNo(void *dbe, int number) {
 ZU_API const char *ZU_CALL zdbGetIndex(void *dbe) {
     return zu_export([&]() -> const char * {
         DBE *d = live_table(dbe, "zdbGetIndex");
-        return d->dbp->cur ? d->ckey[d->dbp->cur]->expr : nullptr;
+        return d->dbp->cur ? ndx_expr(d->dbp->ip[d->dbp->cur]) : nullptr;
     });
 }
 
