@@ -269,21 +269,13 @@ void DBE::idx_land(std::uint32_t r) {
 }
 
 void DBE::idx_top() {
-    std::uint32_t r = ndx_first(dbp->ip[dbp->cur]);
-    if (r) {
-        idx_land(r);
-    } else {
-        set_bof();
-    }
+    if (std::uint32_t r = ndx_first(dbp->ip[dbp->cur])) idx_land(r);
+    else set_bof();
 }
 
 void DBE::idx_bottom() {
-    std::uint32_t r = ndx_last(dbp->ip[dbp->cur]);
-    if (r) {
-        idx_land(r);
-    } else {
-        set_eof();
-    }
+    if (std::uint32_t r = ndx_last(dbp->ip[dbp->cur])) idx_land(r);
+    else set_eof();
 }
 
 void DBE::idx_move(int n) {

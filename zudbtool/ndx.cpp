@@ -159,46 +159,20 @@ int compare_raw(int type, int kl, const void *a, const void *b, int len) {
 
 // ---- cursor steps -----------------------------------------------------------------
 
-std::uint32_t step_next(ndx *ip, ndx_level *lv) {
+// One step of the cursor from level lv, in key order (dir 1) or against it
+// (dir -1): the next entry that holds a record number, going down into
+// children and back up to the parents; 0 beyond the end.
+std::uint32_t step(ndx *ip, ndx_level *lv, int dir) {
     page_layout pl = page_layout_of(ip);
     for (;;) {
         int k = count(lv);
         if (lv->cp < -1) lv->cp = -1;
-        if (lv->cp <= k) lv->cp++;
         if (lv->cp > k + 1) lv->cp = k + 1;
-        while (lv->cp < k) {
-            std::uint32_t r = rno_at(lv, pl, lv->cp);
-            if (r) {
-                ip->bp = lv;
-                ip->keyp = key_at(lv, pl, lv->cp);
-                return r;
-            }
-            if (child_at(lv, pl, lv->cp)) break;
-            lv->cp++;
-        }
-        if (lv->cp <= k && child_at(lv, pl, lv->cp)) {
-            std::uint32_t c = child_at(lv, pl, lv->cp);
-            ndx_level *d = below(lv);
-            load(ip, d, c);
-            d->cp = -1;
-            lv = d;
-            continue;
-        }
-        if (!lv->up) {
-            ip->bp = lv;
-            return 0;
-        }
-        lv = lv->up;
-    }
-}
-
-std::uint32_t step_prev(ndx *ip, ndx_level *lv) {
-    page_layout pl = page_layout_of(ip);
-    for (;;) {
-        int k = count(lv);
-        if (lv->cp > k + 1) lv->cp = k + 1;
-        if (lv->cp >= 0) lv->cp--;
-        while (lv->cp >= 0) {
+        // Whether the cursor is still on an entry of the page (entry k only
+        // holds the rightmost child).
+        auto on_entry = [&] { return dir > 0 ? lv->cp <= k : lv->cp >= 0; };
+        if (on_entry()) lv->cp += dir;
+        while (dir > 0 ? lv->cp < k : lv->cp >= 0) {
             std::uint32_t r = lv->cp < k ? rno_at(lv, pl, lv->cp) : 0;
             if (r) {
                 ip->bp = lv;
@@ -206,13 +180,13 @@ std::uint32_t step_prev(ndx *ip, ndx_level *lv) {
                 return r;
             }
             if (child_at(lv, pl, lv->cp)) break;
-            lv->cp--;
+            lv->cp += dir;
         }
-        if (lv->cp >= 0 && child_at(lv, pl, lv->cp)) {
+        if (on_entry() && child_at(lv, pl, lv->cp)) {
             std::uint32_t c = child_at(lv, pl, lv->cp);
             ndx_level *d = below(lv);
             load(ip, d, c);
-            d->cp = count(d) + 1;
+            d->cp = dir > 0 ? -1 : count(d) + 1;
             lv = d;
             continue;
         }
@@ -251,43 +225,30 @@ std::uint32_t search(ndx *ip, const void *key, int len) {
     }
 }
 
-std::uint32_t first(ndx *ip) {
+// The first (dir 1) or last (dir -1) key: down the leftmost or rightmost
+// children to a leaf, then one step in from that edge of the leaf.
+std::uint32_t edge(ndx *ip, int dir) {
     page_layout pl = page_layout_of(ip);
     ndx_level *lv = root_level(ip);
     std::uint32_t pno = ndx_root(ip);
     for (;;) {
         load(ip, lv, pno);
-        lv->cp = 0;
-        std::uint32_t c = child_at(lv, pl, 0);
-        if (!c) break;
-        lv = below(lv);
-        pno = c;
-    }
-    lv->cp = -1;
-    return step_next(ip, lv);
-}
-
-std::uint32_t last(ndx *ip) {
-    page_layout pl = page_layout_of(ip);
-    ndx_level *lv = root_level(ip);
-    std::uint32_t pno = ndx_root(ip);
-    for (;;) {
-        load(ip, lv, pno);
-        lv->cp = count(lv);
+        lv->cp = dir > 0 ? 0 : count(lv);
         std::uint32_t c = child_at(lv, pl, lv->cp);
         if (!c) break;
         lv = below(lv);
         pno = c;
     }
-    return step_prev(ip, lv);
+    if (dir > 0) lv->cp = -1;
+    return step(ip, lv, dir);
 }
 
 unsigned count_eq(ndx *ip, const void *key, int len) {
     if (!search(ip, key, len)) return 0;
     unsigned n = 1;
     for (;;) {
-        if (!step_next(ip, ip->bp)) {
-            last(ip);
+        if (!step(ip, ip->bp, 1)) {
+            edge(ip, -1);
             ip->bp->cp++;
             break;
         }
@@ -588,21 +549,21 @@ unsigned ndx_count_eq(ndx *ip, const void *key, int len) {
 }
 
 std::uint32_t ndx_first(ndx *ip) {
-    return guarded<std::uint32_t>(ip, 0, [&] { return first(ip); });
+    return guarded<std::uint32_t>(ip, 0, [&] { return edge(ip, 1); });
 }
 
 std::uint32_t ndx_last(ndx *ip) {
-    return guarded<std::uint32_t>(ip, 0, [&] { return last(ip); });
+    return guarded<std::uint32_t>(ip, 0, [&] { return edge(ip, -1); });
 }
 
 std::uint32_t ndx_next(ndx *ip) {
     if (!ip->bp) return 0;
-    return guarded<std::uint32_t>(ip, 0, [&] { return step_next(ip, ip->bp); });
+    return guarded<std::uint32_t>(ip, 0, [&] { return step(ip, ip->bp, 1); });
 }
 
 std::uint32_t ndx_prev(ndx *ip) {
     if (!ip->bp) return 0;
-    return guarded<std::uint32_t>(ip, 0, [&] { return step_prev(ip, ip->bp); });
+    return guarded<std::uint32_t>(ip, 0, [&] { return step(ip, ip->bp, -1); });
 }
 
 bool ndx_insert(ndx *ip, const void *key, std::uint32_t rno) {
