@@ -173,6 +173,7 @@ TEST_F(Ndx, NumericAndIntegerKeysOrderByValue) {
     ASSERT_TRUE(ndx_build(num, t));
     EXPECT_EQ(ndx_key_type(num), NDX_NUMERIC);
     EXPECT_EQ(ndx_key_len(num), 8);
+    EXPECT_EQ(num->ihp[NDX_TYPE_LETTER_OFF], 'F');  // the key type as other xBase programs read it
     EXPECT_EQ(walk(num), (std::vector<std::uint32_t>{2, 3, 1}));
     double v = 2;
     EXPECT_EQ(ndx_search(num, &v, 8), 3u);
@@ -186,6 +187,7 @@ TEST_F(Ndx, NumericAndIntegerKeysOrderByValue) {
     ASSERT_TRUE(ndx_build(in, t));
     EXPECT_EQ(ndx_key_type(in), NDX_INTEGER);
     EXPECT_EQ(ndx_key_len(in), 4);
+    EXPECT_EQ(in->ihp[NDX_TYPE_LETTER_OFF], 0);  // a key type of this engine's own
     EXPECT_EQ(walk(in), (std::vector<std::uint32_t>{2, 3, 1}));  // -20, -1, 6
     std::int32_t k = -1;
     EXPECT_EQ(ndx_search(in, &k, 4), 3u);
@@ -206,6 +208,7 @@ TEST_F(Ndx, BuildOfAnEmptyTableGivesOneEmptyLeaf) {
     EXPECT_EQ(u32(f, 0), 1u);
     EXPECT_EQ(u32(f, 4), 2u);
     EXPECT_EQ(page_of(f, 1).count(), 0u);
+    EXPECT_EQ(f[NDX_TYPE_LETTER_OFF], 'C');
     EXPECT_EQ(f.substr(24, 5), std::string("CODE\0", 5));
     EXPECT_FALSE(zt::exists(path("empty.$$1")));
     EXPECT_FALSE(zt::exists(path("empty.$$2")));

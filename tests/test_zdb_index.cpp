@@ -230,6 +230,45 @@ TEST_F(Idx, CompoundSeeks) {
     EXPECT_EQ(call([&] { return zdbSeekFirst(p); }), 0);
 }
 
+// Indexes as other xBase programs write them: parts joined by '+', and
+// no key type letter in the header (as in every file made before the
+// engine wrote one).
+TEST_F(Idx, IndexesOfOtherXBasePrograms) {
+    void *h = create("X", {"code,A,5", "name,A,10", "name;code,I"});
+    ASSERT_NE(h, nullptr);
+    auto put = [&](const char *c, const char *n) {
+        call([&] { return zdbClearBuf(h); });
+        call([&] { return zdbSS(h, "CODE", c); });
+        call([&] { return zdbSS(h, "NAME", n); });
+        return call([&] { return zdbAppend(h); });
+    };
+    put("B2", "ZED");
+    put("A1", "MARY");
+    put("C3", "ANN");
+    put("A0", "MARY");
+    close(h);
+    std::string ours = zt::read_file(path("X.name.code.IDEX"));
+    EXPECT_EQ(ours[NDX_TYPE_LETTER_OFF], 'C');
+    std::string theirs = ours;
+    theirs.replace(NDX_EXPR_OFF, 10, std::string("NAME+CODE\0", 10));
+    theirs[NDX_TYPE_LETTER_OFF] = '\0';
+    zt::write_file(path("X.NDX"), theirs);
+
+    h = open(path("X.DBF"));
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(call([&] { return zdbUseIndex(h, path("X.NDX").c_str()); }), 2);
+    EXPECT_EQ(call([&] { return zdbChgIndex(h, "NAME+CODE"); }), 2);
+    EXPECT_EQ(walk(h), (std::vector<std::string>{"C3", "A0", "A1", "B2"}));
+    EXPECT_EQ(seek(h, {"MARY", "A1"}), 2);
+    EXPECT_EQ(seek(h, {"ZED"}), 1);
+    EXPECT_EQ(put("A5", "BOB"), 0);  // kept up like our own
+    EXPECT_EQ(walk(h), (std::vector<std::string>{"C3", "A5", "A0", "A1", "B2"}));
+    call([&] { return zdbReIndex(h); });
+    EXPECT_EQ(seek(h, {"BOB"}), 5);
+    close(h);
+    EXPECT_EQ(zt::read_file(path("X.NDX"))[NDX_TYPE_LETTER_OFF], 'C');  // rebuilt
+}
+
 TEST_F(Idx, SeekFirstAndNext) {
     void *h = create("S", {"code,A,5", "name,A,10", "qty,N", "CODE,I"});
     ASSERT_NE(h, nullptr);

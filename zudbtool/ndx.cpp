@@ -443,6 +443,7 @@ const char *ndx_expr(const ndx *ip) { return reinterpret_cast<const char *>(ip->
 bool ndx_set_key_layout(ndx *ip, int type, int len) {
     if (len < 1 || len > NDX_KEY_MAX) return false;
     int es = ((len - 1) & ~3) + 12;
+    ip->ihp[NDX_TYPE_LETTER_OFF] = type == NDX_CHAR ? 'C' : type == NDX_NUMERIC ? 'F' : 0;
     zu_put_le16(ip->ihp + 12, static_cast<unsigned>(len));
     zu_put_le16(ip->ihp + 14, static_cast<unsigned>(508 / es));
     zu_put_le16(ip->ihp + 16, static_cast<unsigned>(type));

@@ -3,9 +3,16 @@
 // A 512-byte header page followed by 512-byte tree pages; page n lies at
 // byte n * 512.  All integers are little-endian.
 //
-// Header: root page (4), next free page (4), reserved (4), key length (2),
-// keys per page (2), key type (2), entry size (2), reserved (3), unique
-// flag (1), key expression (488, NUL-terminated).
+// Header: root page (4), next free page (4), reserved (1), key type letter
+// (1), reserved (2), key length (2), keys per page (2), key type (2), entry
+// size (2), reserved (3), unique flag (1), key expression (488,
+// NUL-terminated).  The key type letter is for other xBase programs, which
+// take the key type from it: 'C' character keys, 'F' numeric keys, 0 for
+// this engine's integer keys, which no other program reads.  Nothing here
+// reads it back, so files without it work all the same.
+//
+// The key expression names the key's fields separated by ';' (as this
+// engine writes it), blanks or '+' (as other xBase programs write it).
 //
 // Tree page: key count (4), then entries 0 .. k of `entry size` bytes each:
 // left child page (4, 0 in a leaf), record number (4, 0 in an inner page),
@@ -25,6 +32,7 @@
 #include "platform/platform.h"
 
 constexpr unsigned NDX_PAGE = 512;
+constexpr unsigned NDX_TYPE_LETTER_OFF = 9;
 constexpr unsigned NDX_EXPR_OFF = 24;
 constexpr unsigned NDX_EXPR_MAX = NDX_PAGE - NDX_EXPR_OFF;  // with its NUL
 constexpr int NDX_KEY_MAX = 252;
@@ -76,8 +84,9 @@ ndx *ndx_create(const char *path, const char *expr, bool unique);
 bool ndx_flush(ndx *ip);
 // Flushes, closes and releases everything (null is allowed).
 void ndx_close(ndx *ip);
-// Fills offsets 12-18 of the header: key length, keys per page, key type,
-// entry size.  False (nothing changed) for a length outside 1-252.
+// Fills the key type letter and offsets 12-18 of the header: key length,
+// keys per page, key type, entry size.  False (nothing changed) for a
+// length outside 1-252.
 bool ndx_set_key_layout(ndx *ip, int type, int len);
 
 // The given key against the key at the cursor (keyp): -1, 0 or 1.
