@@ -1,20 +1,6 @@
-// zudb: a command-line front end over the zdb exports of ZUDBTOOL.
-//
-//   zudb create T.DBF                     create T.DBF from T.FIELD
-//   zudb info T.DBF                       fields, record count, creation stamp
-//   zudb list T.DBF                       one record a line, fields separated by commas
-//   zudb append T.DBF NAME=VALUE...       append a record
-//   zudb update T.DBF RECNO NAME=VALUE... change fields of record RECNO
-//   zudb delete T.DBF RECNO               remove record RECNO (the last record takes its place)
-//   zudb indexes T.DBF                    the open indexes: key expression, key type, unique flag
-//   zudb reindex T.DBF                    rebuild every index of the table
-//   zudb seek T.DBF KEY [KEY...] [--index EXPR]
-//                                         the records whose leading key parts are the KEYs
-//                                         (each blank-padded to its field's width)
-//
-// Texts are Shift-JIS.  With --utf8 the output is converted to UTF-8 and the
-// NAME=VALUE arguments are read as UTF-8.  A report of the engine goes to
-// standard error and ends the program with exit code 1.
+// zudb: a command-line front end over the zdb exports of ZUDBTOOL.  The
+// commands and switches are in COMMANDS and SWITCHES below; `zudb --help`
+// prints them.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,23 +13,6 @@
 namespace {
 
 bool g_utf8 = false;
-
-const char USAGE[] =
-    "usage: zudb COMMAND TABLE [ARGS...] [--utf8]\n"
-    "  create T.DBF                      create T.DBF from its definition file T.FIELD\n"
-    "  info T.DBF                        fields, kinds, lengths, record count, creation stamp\n"
-    "  list T.DBF                        one record a line, fields separated by commas\n"
-    "  append T.DBF NAME=VALUE...        append a record\n"
-    "  update T.DBF RECNO NAME=VALUE...  change fields of record RECNO\n"
-    "  delete T.DBF RECNO                remove record RECNO (the last record moves into its place)\n"
-    "  indexes T.DBF                     each index: number, key expression, key type, unique flag, file\n"
-    "  reindex T.DBF                     rebuild every index of the table\n"
-    "  seek T.DBF KEY [KEY...] [--index EXPR]\n"
-    "                                    print the records whose leading key parts are the KEYs, each\n"
-    "                                    blank-padded to its field's width, in the first index (or the\n"
-    "                                    index whose key expression is EXPR); exit code 1 when none\n"
-    "  --utf8                            print UTF-8 and read NAME=VALUE as UTF-8 (texts are Shift-JIS otherwise)\n"
-    "  --help                            this text\n";
 
 struct failure {
     std::string text;  // Shift-JIS
@@ -288,6 +257,79 @@ int cmd_delete(const char *path, const char *recno) {
     return 0;
 }
 
+// The commands: the words after the command (the table first), how many
+// there are (max -1: no limit), and what the command does.
+struct command {
+    const char *name;
+    const char *words;
+    int min, max;
+    int (*run)(char **args, int n);
+    const char *text;
+};
+
+const command COMMANDS[] = {
+    {"create", "T.DBF", 1, 1, [](char **a, int) { return cmd_create(a[0]); },
+     "create T.DBF from its definition file T.FIELD"},
+    {"info", "T.DBF", 1, 1, [](char **a, int) { return cmd_info(a[0]); },
+     "fields, kinds, lengths, record count, creation stamp"},
+    {"list", "T.DBF", 1, 1, [](char **a, int) { return cmd_list(a[0]); },
+     "one record a line, fields separated by commas"},
+    {"append", "T.DBF NAME=VALUE...", 2, -1, [](char **a, int n) { return cmd_append(a[0], a + 1, n - 1); },
+     "append a record"},
+    {"update", "T.DBF RECNO NAME=VALUE...", 3, -1,
+     [](char **a, int n) { return cmd_update(a[0], a[1], a + 2, n - 2); }, "change fields of record RECNO"},
+    {"delete", "T.DBF RECNO", 2, 2, [](char **a, int) { return cmd_delete(a[0], a[1]); },
+     "remove record RECNO (the last record moves into its place)"},
+    {"indexes", "T.DBF", 1, 1, [](char **a, int) { return cmd_indexes(a[0]); },
+     "each index: number, key expression, key type, unique flag, file"},
+    {"reindex", "T.DBF", 1, 1, [](char **a, int) { return cmd_reindex(a[0]); }, "rebuild every index of the table"},
+    {"seek", "T.DBF KEY [KEY...] [--index EXPR]", 2, -1, [](char **a, int n) { return cmd_seek(a[0], a + 1, n - 1); },
+     "print the records whose leading key parts are the KEYs, each blank-padded to its field's width, in the "
+     "first index (or the index whose key expression is EXPR); exit code 1 when none"},
+};
+
+// The switches, allowed anywhere on the line.
+struct switch_text {
+    const char *name;
+    const char *text;
+};
+const switch_text SWITCHES[] = {
+    {"--utf8", "print UTF-8 and read NAME=VALUE as UTF-8 (texts are Shift-JIS otherwise)"},
+    {"--help", "this text"},
+};
+
+// One entry of the usage text: the syntax, then the text wrapped into a
+// column of its own.
+void usage_entry(std::string &out, const std::string &syntax, const char *text) {
+    const std::size_t col = 36, width = 100;
+    out += "  " + syntax;
+    std::size_t at = 2 + syntax.size();
+    if (at + 2 > col) {
+        out += '\n';
+        at = 0;
+    }
+    std::string rest = text;
+    while (!rest.empty()) {
+        out.append(col - at, ' ');
+        std::size_t cut = rest.size();
+        if (cut > width - col) {
+            cut = rest.rfind(' ', width - col);
+            if (cut == std::string::npos || cut == 0) cut = width - col;
+        }
+        out += rest.substr(0, cut) + '\n';
+        rest.erase(0, rest[cut] == ' ' ? cut + 1 : cut);
+        at = 0;
+    }
+}
+
+std::string usage() {
+    std::string out = "usage: zudb COMMAND TABLE [ARGS...] [--utf8]\n";
+    for (const command &c : COMMANDS) usage_entry(out, std::string(c.name) + ' ' + c.words, c.text);
+    for (const switch_text &s : SWITCHES) usage_entry(out, s.name, s.text);
+    out += "A report of the table engine or a refused argument goes to standard error with exit code 1.\n";
+    return out;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -296,7 +338,7 @@ int main(int argc, char **argv) {
         if (std::strcmp(argv[i], "--utf8") == 0)
             g_utf8 = true;
         else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs(USAGE, stdout);
+            std::fputs(usage().c_str(), stdout);
             return 0;
         } else
             args.push_back(argv[i]);
@@ -308,18 +350,11 @@ int main(int argc, char **argv) {
     const bool report_utf8 = true;
 #endif
     try {
-        std::size_t n = args.size();
-        std::string cmd = n ? args[0] : "";
-        if (cmd == "create" && n == 2) return cmd_create(args[1]);
-        if (cmd == "info" && n == 2) return cmd_info(args[1]);
-        if (cmd == "list" && n == 2) return cmd_list(args[1]);
-        if (cmd == "append" && n >= 3) return cmd_append(args[1], args.data() + 2, static_cast<int>(n - 2));
-        if (cmd == "update" && n >= 4) return cmd_update(args[1], args[2], args.data() + 3, static_cast<int>(n - 3));
-        if (cmd == "delete" && n == 3) return cmd_delete(args[1], args[2]);
-        if (cmd == "indexes" && n == 2) return cmd_indexes(args[1]);
-        if (cmd == "reindex" && n == 2) return cmd_reindex(args[1]);
-        if (cmd == "seek" && n >= 3) return cmd_seek(args[1], args.data() + 2, static_cast<int>(n - 2));
-        std::fputs(USAGE, stderr);
+        int n = static_cast<int>(args.size()) - 1;
+        for (const command &c : COMMANDS)
+            if (n >= 1 && std::strcmp(args[0], c.name) == 0 && n >= c.min && (c.max < 0 || n <= c.max))
+                return c.run(args.data() + 1, n);
+        std::fputs(usage().c_str(), stderr);
         return 1;
     } catch (char *m) {
         std::fprintf(stderr, "zudb: %s\n", out_text(m, report_utf8).c_str());
