@@ -180,8 +180,8 @@ def main():
             check("records: %d" % len(want) in zudb("info", packed), "record count after libxbase64 pack")
     if peers["xbase"]:
         # A table written by a program built on libxbase64 (its i386 build).
-        writer = os.path.join(work, "xbwrite")
-        src = os.path.join(os.path.dirname(os.path.abspath(__file__)), "xbwrite.cpp")
+        writer = os.path.join(work, "xbpeer")
+        src = os.path.join(os.path.dirname(os.path.abspath(__file__)), "xbpeer.cpp")
         built = subprocess.run(["g++", "-m32", "-o", writer, src, "-lxbase64"],
                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
         if built.returncode != 0:
@@ -189,7 +189,7 @@ def main():
                   % built.stdout.decode("utf-8", "replace").strip()[:200])
         else:
             made = os.path.join(work, "XBASE.DBF")
-            args = [writer, made]
+            args = [writer, "write", made]
             for code, name, qty in ROWS:
                 args += [sjis(code), sjis(name), str(qty)]
             subprocess.run(args, check=True, timeout=600)
