@@ -40,7 +40,7 @@ def sjis(text):
 
 def zudb(*args):
     """Runs zudb with Shift-JIS arguments; its standard output as text."""
-    r = subprocess.run([ZUDB] + [a if isinstance(a, bytes) else sjis(a) for a in args],
+    r = subprocess.run([ZUDB, "--sjis"] + [a if isinstance(a, bytes) else sjis(a) for a in args],
                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     if r.returncode != 0:
         raise RuntimeError("zudb %s: %s" % (args[0], r.stderr.decode("utf-8", "replace")))
@@ -94,7 +94,8 @@ def have_xbase():
 
 def xbase_rows(path):
     """Records as libxbase64's dumprecs shows them."""
-    out = subprocess.run(["dumprecs", path], stdout=subprocess.PIPE, check=True, timeout=600).stdout
+    out = subprocess.run(["dumprecs", path], stdout=subprocess.PIPE, check=True, timeout=600,
+                         env=dict(os.environ, LC_ALL="C")).stdout
     rows, cur = [], {}
     for raw in out.split(b"\n"):
         line = raw.decode("cp932").rstrip("\r")
