@@ -155,3 +155,14 @@ public:
 // ---- Shift-JIS helpers and wildcard matching -------------------------------
 #include "base/sjis.h"
 #include "base/wjstr.h"
+
+// ---- console text ------------------------------------------------------------
+#include <string>
+
+// Shift-JIS text as UTF-8 (bytes that do not convert become '?').
+std::string zu_utf8_of(const char *sjis);
+// Prints Shift-JIS text (a printf format) on standard output and flushes it:
+// as UTF-8 when the process's locale is UTF-8 (a POSIX terminal of a UTF-8
+// locale), as it is otherwise (always on Windows).  For what a library shows
+// the user; text written into files stays Shift-JIS.
+void zu_print(const char *format, ...) __attribute__((format(printf, 1, 2)));

@@ -14,13 +14,15 @@ work=${1:-$(mktemp -d "${TMPDIR:-/tmp}/zudb-demo.XXXXXX")}
 mkdir -p "$work"
 table=$work/CUSTOMER.DBF
 
-# The data are Shift-JIS bytes: the shell must pass them through untouched.
+# The data are Shift-JIS bytes: the shell must pass them through untouched,
+# and zudb takes them as they are (--sjis).  What zudb shows is UTF-8
+# (--utf8).
 LC_ALL=C
 export LC_ALL
 
 rm -f "$table" "$work/CUSTOMER.INAME"
 cp "$here/CUSTOMER.FIELD" "$work/CUSTOMER.FIELD"
-"$zudb" create "$table"
+"$zudb" create "$table" --utf8
 
 # One record a line: NAME=VALUE pairs separated by tabs.
 tab=$(printf '\t')
@@ -33,7 +35,7 @@ while IFS= read -r line; do
     set -- $line
     set +f
     IFS=$old_ifs
-    "$zudb" append "$table" "$@" >/dev/null
+    "$zudb" append "$table" "$@" --sjis >/dev/null
 done < "$here/customers.txt"
 
 "$zudb" info "$table" --utf8

@@ -282,3 +282,17 @@ bool find_window_class(const char *class_name);
 int force_foreground_window(void *window);
 
 }  // namespace zp
+
+// ---- the user's locale ------------------------------------------------------
+namespace zp {
+// Takes the character type of the user's locale for the process
+// (setlocale(LC_CTYPE, "")) and tells whether its text is UTF-8.  For
+// programs only: a library never changes the process's locale.  Windows:
+// false, nothing changes (the console keeps the ANSI code page).
+bool use_user_locale();
+// Whether the text of the process's current locale is UTF-8.  Windows: false.
+bool locale_is_utf8();
+// Sets the process's character type to UTF-8 or to plain bytes ("C"), so that
+// what the libraries print follows a program's choice.  Windows: no effect.
+void set_locale_utf8(bool utf8);
+}  // namespace zp

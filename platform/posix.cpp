@@ -449,3 +449,21 @@ bool utf8_to_sjis(const char *utf8, char *out, std::size_t size) {
     return ok;
 }
 }  // namespace zp
+
+#include <langinfo.h>
+
+#include <clocale>
+
+namespace zp {
+bool use_user_locale() {
+    std::setlocale(LC_CTYPE, "");
+    return locale_is_utf8();
+}
+
+bool locale_is_utf8() {
+    const char *set = nl_langinfo(CODESET);
+    return set && (std::strcmp(set, "UTF-8") == 0 || std::strcmp(set, "utf8") == 0);
+}
+
+void set_locale_utf8(bool utf8) { std::setlocale(LC_CTYPE, utf8 ? "C.UTF-8" : "C"); }
+}  // namespace zp

@@ -338,3 +338,9 @@ bool utf8_to_sjis(const char *utf8, char *out, std::size_t size) {
     return ok;
 }
 }  // namespace zp
+
+namespace zp {
+bool use_user_locale() { return false; }
+bool locale_is_utf8() { return false; }
+void set_locale_utf8(bool) {}
+}  // namespace zp

@@ -10,6 +10,8 @@ foreach(line IN LISTS lines)
 endforeach()
 list(SORT declared)
 
+# The dump's headings are read below: in the C locale's words.
+set(ENV{LC_ALL} C)
 execute_process(COMMAND ${DUMP} ${BINARY} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "cannot dump ${BINARY}")

@@ -8,7 +8,7 @@
 #include "ndx_support.h"
 #include "zudbtool/isam.h"
 
-using namespace nt;
+using namespace zt;
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "ndx_support.h"
 
-using namespace nt;
+using namespace zt;
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "ndx_support.h"
 
-using namespace nt;
+using namespace zt;
 
 namespace {
 

@@ -355,7 +355,7 @@ TEST_F(Idx, NumericKeysFromTheHeader) {
     void *h = create("V", {"code,A,5", "qty,N"});
     ASSERT_NE(h, nullptr);
     {
-        nt::mem_table none({{"QTY", 'X', 8}});
+        zt::mem_table none({{"QTY", 'X', 8}});
         ndx *ip = ndx_create(path("V.QTY.NDX").c_str(), "QTY", false);
         ASSERT_NE(ip, nullptr);
         EXPECT_TRUE(ndx_build(ip, none));

@@ -2,6 +2,8 @@
 # zudb's index commands on a small customer table: indexes, seek, reindex.
 #   zudb_index.sh ZUDB WORKDIR
 set -e
+LC_ALL=C
+export LC_ALL
 Z=$1
 W=$2
 rm -rf "$W" && mkdir -p "$W" && cd "$W"

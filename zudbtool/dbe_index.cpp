@@ -89,8 +89,7 @@ bool DBE::find_entry(int i, const unsigned char *key, int rno) {
 
 int DBE::open_index(const char *p) {
     if (!p || !zu_exist(p)) zdb_raise("インデックスファイル %s がありません zdb_open_ndx:1 ", p ? p : "(null)");
-    std::printf("インデックスファイル名：%s.NDX\n", p);
-    std::fflush(stdout);
+    zu_print("インデックスファイル名：%s.NDX\n", p);
     if (dbp->nidx >= ZDB_MAX_INDEX) {
         ZU_DB_ERR(IE_IDXOVER, UNIT);
         return 0;

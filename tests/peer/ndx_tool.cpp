@@ -30,7 +30,7 @@ private:
 };
 
 // The key layout of an open index over the table.
-bool layout_of(ndx *ip, nt::dbf_file &t, ndx_key_layout *kl) {
+bool layout_of(ndx *ip, zt::dbf_file &t, ndx_key_layout *kl) {
     return ndx_key_layout_for(ip, t, kl) == 0;
 }
 
@@ -47,13 +47,13 @@ int main(int argc, char **argv) {
     if (cmd == "walk" || cmd == "back") {
         ndx *ip = ndx_open(argv[2]);
         if (!ip) return fail("cannot open the index");
-        auto order = cmd == "walk" ? nt::walk(ip) : nt::walk_back(ip);
+        auto order = cmd == "walk" ? zt::walk(ip) : zt::walk_back(ip);
         for (std::uint32_t r : order) std::printf("%u\n", static_cast<unsigned>(r));
         ndx_close(ip);
         return 0;
     }
     if (argc < 4) return 2;
-    nt::dbf_file t(argv[2]);
+    zt::dbf_file t(argv[2]);
     if (!t.ok()) return fail("cannot read the table");
     if (cmd == "build" || cmd == "grow") {
         if (argc < 5) return 2;

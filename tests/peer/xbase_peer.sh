@@ -7,6 +7,9 @@
 #   xbase_peer.sh NDX_TOOL SOURCE_DIR WORK_DIR
 # Exits 77 (skipped) when the peer is not installed.
 set -u
+# checkndx's report is read below: in the C locale's words.
+LC_ALL=C
+export LC_ALL
 tool=$1
 src=$2
 work=$3

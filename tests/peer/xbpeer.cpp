@@ -1,6 +1,8 @@
-// The other side of the index peer test, built for i386 against
-// libxbase64: makes tables and indexes with it, and reads ours through it.
+// The libxbase64 side of the peer tests, built for i386 against it: makes
+// tables and indexes with it, and reads ours through it.
 //
+//   xbpeer write T.DBF [CODE NAME QTY]...  a table of these records (CODE C5,
+//                                NAME C20, QTY N8)
 //   xbpeer make T.DBF N [I.NDX EXPR]...  a table of N records (CODE C12, NAME C20,
 //                                AMT N10.2), with indexes kept up while appending
 //   xbpeer index T.DBF I.NDX EXPR [unique]
@@ -14,6 +16,13 @@
 #include <string>
 
 namespace {
+
+xbSchema rows_schema[] = {
+    {"CODE", XB_CHAR_FLD, 5, 0},
+    {"NAME", XB_CHAR_FLD, 20, 0},
+    {"QTY", XB_NUMERIC_FLD, 8, 0},
+    {"", 0, 0, 0},
+};
 
 xbSchema schema[] = {
     {"CODE", XB_CHAR_FLD, 12, 0},
@@ -34,6 +43,20 @@ int main(int argc, char **argv) {
     std::string cmd = argv[1];
     xbXBase x;
     xbDbf d(&x);
+    if (cmd == "write") {
+        if ((argc - 3) % 3 != 0) return 2;
+        int rc = d.CreateDatabase(argv[2], rows_schema, XB_OVERLAY);
+        if (rc != XB_NO_ERROR) return fail("create", rc);
+        for (int i = 3; i + 2 < argc; i += 3) {
+            d.BlankRecord();
+            d.PutField(d.GetFieldNo("CODE"), argv[i]);
+            d.PutField(d.GetFieldNo("NAME"), argv[i + 1]);
+            d.PutField(d.GetFieldNo("QTY"), argv[i + 2]);
+            if ((rc = d.AppendRecord()) != XB_NO_ERROR) return fail("append", rc);
+        }
+        d.CloseDatabase();
+        return 0;
+    }
     if (cmd == "make") {
         int rc = d.CreateDatabase(argv[2], schema, XB_OVERLAY);
         if (rc != XB_NO_ERROR) return fail("create", rc);

@@ -1,70 +1,57 @@
-// zudb: a command-line front end over the zdb exports of ZUDBTOOL.
-//
-//   zudb create T.DBF                     create T.DBF from T.FIELD
-//   zudb info T.DBF                       fields, record count, creation stamp
-//   zudb list T.DBF                       one record a line, fields separated by commas
-//   zudb append T.DBF NAME=VALUE...       append a record
-//   zudb update T.DBF RECNO NAME=VALUE... change fields of record RECNO
-//   zudb delete T.DBF RECNO               remove record RECNO (the last record takes its place)
-//   zudb indexes T.DBF                    the open indexes: key expression, key type, unique flag
-//   zudb reindex T.DBF                    rebuild every index of the table
-//   zudb seek T.DBF KEY [KEY...] [--index EXPR]
-//                                         the records whose leading key parts are the KEYs
-//                                         (each blank-padded to its field's width)
-//
-// Texts are Shift-JIS.  With --utf8 the output is converted to UTF-8 and the
-// NAME=VALUE arguments are read as UTF-8.  A report of the engine goes to
-// standard error and ends the program with exit code 1.
+// zudb: a command-line front end over the zdb exports of ZUDBTOOL.  The
+// commands and switches are in COMMANDS and SWITCHES below; `zudb --help`
+// prints them.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "base/report.h"
+#include "base/base.h"
 #include "zudbtool.h"
 
 namespace {
 
+// The terminal's texts: UTF-8 in a UTF-8 locale (or with --utf8), converted
+// from and to the engine's Shift-JIS here; Shift-JIS bytes as they are
+// otherwise (or with --sjis).
 bool g_utf8 = false;
+// The user's locale is UTF-8: then paths (names of files, passed to the system
+// as they are) are UTF-8 too.
+bool g_locale_utf8 = false;
+// Reports on standard error are UTF-8 (always on POSIX, for the person at the
+// terminal).
+bool g_report_utf8 = false;
 
-const char USAGE[] =
-    "usage: zudb COMMAND TABLE [ARGS...] [--utf8]\n"
-    "  create T.DBF                      create T.DBF from its definition file T.FIELD\n"
-    "  info T.DBF                        fields, kinds, lengths, record count, creation stamp\n"
-    "  list T.DBF                        one record a line, fields separated by commas\n"
-    "  append T.DBF NAME=VALUE...        append a record\n"
-    "  update T.DBF RECNO NAME=VALUE...  change fields of record RECNO\n"
-    "  delete T.DBF RECNO                remove record RECNO (the last record moves into its place)\n"
-    "  indexes T.DBF                     each index: number, key expression, key type, unique flag, file\n"
-    "  reindex T.DBF                     rebuild every index of the table\n"
-    "  seek T.DBF KEY [KEY...] [--index EXPR]\n"
-    "                                    print the records whose leading key parts are the KEYs, each\n"
-    "                                    blank-padded to its field's width, in the first index (or the\n"
-    "                                    index whose key expression is EXPR); exit code 1 when none\n"
-    "  --utf8                            print UTF-8 and read NAME=VALUE as UTF-8 (texts are Shift-JIS otherwise)\n"
-    "  --help                            this text\n";
+// Where a text comes from, which tells its encoding: the engine's texts are
+// Shift-JIS, arguments are in the terminal's encoding, paths in the locale's.
+enum source { ENGINE, ARG, PATH };
+
+// A text as shown on standard output (`to_utf8` g_utf8) or standard error
+// (g_report_utf8): Shift-JIS becomes UTF-8 where UTF-8 is wanted.
+std::string shown(const char *text, source from, bool to_utf8) {
+    if (!text) return "";
+    bool is_utf8 = from == ARG ? g_utf8 : from == PATH && g_locale_utf8;
+    return to_utf8 && !is_utf8 ? zu_utf8_of(text) : text;
+}
+std::string out(const char *text, source from = ENGINE) { return shown(text, from, g_utf8); }
+std::string said(const char *text, source from = ENGINE) { return shown(text, from, g_report_utf8); }
+
+void print(const char *sjis) { std::fputs(out(sjis).c_str(), stdout); }
 
 struct failure {
-    std::string text;  // Shift-JIS
+    std::string text;  // as standard error shows it
 };
 
-// Shift-JIS text for the terminal.
-std::string out_text(const char *sjis, bool convert) {
-    if (!sjis) return "";
-    if (!convert) return sjis;
-    std::vector<char> buf(std::strlen(sjis) * 3 + 1);
-    zp::sjis_to_utf8(sjis, buf.data(), buf.size());
-    return buf.data();
-}
-
-void print(const char *sjis) { std::fputs(out_text(sjis, g_utf8).c_str(), stdout); }
-
-// An argument as the engine wants it (Shift-JIS).
+// An argument as the engine wants it (Shift-JIS).  A text with a character
+// that Shift-JIS cannot hold is refused before any table is opened.
 std::string in_text(const char *arg) {
     if (!g_utf8) return arg;
     std::vector<char> buf(std::strlen(arg) * 2 + 1);
-    if (!zp::utf8_to_sjis(arg, buf.data(), buf.size())) throw failure{std::string("no Shift-JIS form: ") + arg};
+    if (!zp::utf8_to_sjis(arg, buf.data(), buf.size()))
+        throw failure{said(arg, ARG) +
+                      ": refused: a character has no Shift-JIS form (arguments are read as UTF-8; --sjis "
+                      "passes Shift-JIS bytes as they are)"};
     return buf.data();
 }
 
@@ -73,14 +60,14 @@ std::string in_text(const char *arg) {
 int to_recno(const char *text) {
     char *end = nullptr;
     long v = std::strtol(text, &end, 10);
-    if (!*text || *end || v < 1 || v > 0x7FFFFFFF) fail(std::string("not a record number: ") + text);
+    if (!*text || *end || v < 1 || v > 0x7FFFFFFF) fail("not a record number: " + said(text, ARG));
     return static_cast<int>(v);
 }
 
 // Opens the table (with its indexes, so that they follow every change).
 void *open(const char *path) {
     void *h = zu_call([&] { return zdbOpenTable(path, nullptr); });
-    if (!h) fail(std::string("cannot open ") + path);
+    if (!h) fail("cannot open " + said(path, PATH));
     return h;
 }
 
@@ -101,15 +88,25 @@ struct table {
     }
 };
 
-void store_pairs(void *h, char **args, int n) {
+// NAME=VALUE arguments as the engine wants them, read before the table opens.
+using pairs = std::vector<std::pair<std::string, std::string>>;
+pairs read_pairs(char **args, int n) {
+    pairs out;
     for (int i = 0; i < n; ++i) {
         std::string pair = in_text(args[i]);
         std::size_t eq = pair.find('=');
-        if (eq == std::string::npos || eq == 0) fail(std::string("not NAME=VALUE: ") + args[i]);
-        std::string name = pair.substr(0, eq), value = pair.substr(eq + 1);
-        if (!zu_call([&] { return zdbIsFieldExist(h, name.c_str()); })) fail("no field " + name);
-        if (zu_call([&] { return zdbSS(h, name.c_str(), value.c_str()); }) == 1)
-            std::fprintf(stderr, "zudb: %s: value cut to the field length\n", out_text(name.c_str(), g_utf8).c_str());
+        if (eq == std::string::npos || eq == 0) fail("not NAME=VALUE: " + said(args[i], ARG));
+        out.emplace_back(pair.substr(0, eq), pair.substr(eq + 1));
+    }
+    return out;
+}
+
+void store_pairs(void *h, const pairs &values) {
+    for (auto &v : values) {
+        const char *name = v.first.c_str();
+        if (!zu_call([&] { return zdbIsFieldExist(h, name); })) fail("no field " + said(name));
+        if (zu_call([&] { return zdbSS(h, name, v.second.c_str()); }) == 1)
+            std::fprintf(stderr, "zudb: %s: value cut to the field length\n", said(name).c_str());
     }
 }
 
@@ -123,17 +120,17 @@ void go_to(void *h, int rno) {
 
 int cmd_create(const char *path) {
     void *h = zu_call([&] { return zdbCreateTable(path); });
-    if (!h) fail(std::string("cannot create ") + path);
+    if (!h) fail("cannot create " + said(path, PATH));
     int n = zu_call([&] { return zdbGetNField(h); });
     zu_call([&] { return zdbClose(h); });
-    std::printf("created %s: %d fields\n", out_text(path, g_utf8).c_str(), n);
+    std::printf("created %s: %d fields\n", out(path, PATH).c_str(), n);
     return 0;
 }
 
 int cmd_info(const char *path) {
     table t(path);
     void *h = t.h;
-    std::printf("table:   %s\n", out_text(zu_call([&] { return zdbGetDBFPathFileName(h); }), g_utf8).c_str());
+    std::printf("table:   %s\n", out(zu_call([&] { return zdbGetDBFPathFileName(h); }), PATH).c_str());
     std::printf("records: %d\n", zu_call([&] { return zdbRecordCount(h); }));
     if (zu_call([&] { return zdbIsOldTable(h); }))
         std::printf("created: (old table: no creation stamp)\n");
@@ -146,7 +143,7 @@ int cmd_info(const char *path) {
         const char *name = zu_call([&] { return zdbGetFieldName(h, i); });
         int len = zu_call([&] { return zdbGetFieldLength(h, name); });
         int kind = zu_call([&] { return zdbGetFieldType(h, name); });
-        std::string shown = out_text(name, g_utf8);
+        std::string shown = out(name);
         std::printf("  %3d  %-12s length %5d  kind %d %s\n", i, shown.c_str(), len, kind,
                     kind >= 0 && kind <= 3 ? kinds[kind] : "");
     }
@@ -206,9 +203,9 @@ int cmd_indexes(const char *path) {
         std::string file = zu_call([&] { return zdbGetIndexPathFileName(h); });
         int unique = zu_call([&] { return zdbIsUniqIndex(h, nullptr); });
         int type = key_type_of(file.c_str());
-        std::printf("  %2d  %-24s type %d (%s)  %s  %s\n", i, out_text(expr.c_str(), g_utf8).c_str(), type,
+        std::printf("  %2d  %-24s type %d (%s)  %s  %s\n", i, out(expr.c_str()).c_str(), type,
                     type >= 0 && type <= 2 ? types[type] : "unknown", unique ? "unique" : "duplicates",
-                    out_text(file.c_str(), g_utf8).c_str());
+                    out(file.c_str(), PATH).c_str());
     }
     t.close();
     return 0;
@@ -237,7 +234,7 @@ int cmd_seek(const char *path, char **args, int n) {
     if (keys.empty()) fail("no key given");
     table t(path);
     void *h = t.h;
-    if (!zu_call([&] { return zdbGetNIndex(h); })) fail(std::string("the table has no index: ") + path);
+    if (!zu_call([&] { return zdbGetNIndex(h); })) fail("the table has no index: " + said(path, PATH));
     if (!index.empty()) zu_call([&] { return zdbChgIndex(h, index.c_str()); });
     std::vector<std::string> names = field_names(h);
     zdbSeekReset();
@@ -256,9 +253,10 @@ int cmd_seek(const char *path, char **args, int n) {
 }
 
 int cmd_append(const char *path, char **args, int n) {
+    pairs values = read_pairs(args, n);
     table t(path);
     zu_call([&] { return zdbClearBuf(t.h); });
-    store_pairs(t.h, args, n);
+    store_pairs(t.h, values);
     if (zu_call([&] { return zdbAppend(t.h); }) == 1) fail("not appended: the key exists in a unique index");
     int rno = zu_call([&] { return zdbRecordNo(t.h); });
     t.close();
@@ -268,9 +266,10 @@ int cmd_append(const char *path, char **args, int n) {
 
 int cmd_update(const char *path, const char *recno, char **args, int n) {
     int rno = to_recno(recno);
+    pairs values = read_pairs(args, n);
     table t(path);
     go_to(t.h, rno);
-    store_pairs(t.h, args, n);
+    store_pairs(t.h, values);
     if (zu_call([&] { return zdbUpdate(t.h); }) == 1) fail("not updated: the key exists in a unique index");
     t.close();
     std::printf("updated record %d\n", rno);
@@ -288,43 +287,127 @@ int cmd_delete(const char *path, const char *recno) {
     return 0;
 }
 
+// The commands: the words after the command (the table first), how many
+// there are (max -1: no limit), and what the command does.
+struct command {
+    const char *name;
+    const char *words;
+    int min, max;
+    int (*run)(char **args, int n);
+    const char *text;
+};
+
+const command COMMANDS[] = {
+    {"create", "T.DBF", 1, 1, [](char **a, int) { return cmd_create(a[0]); },
+     "create T.DBF from its definition file T.FIELD"},
+    {"info", "T.DBF", 1, 1, [](char **a, int) { return cmd_info(a[0]); },
+     "fields, kinds, lengths, record count, creation stamp"},
+    {"list", "T.DBF", 1, 1, [](char **a, int) { return cmd_list(a[0]); },
+     "one record a line, fields separated by commas"},
+    {"append", "T.DBF NAME=VALUE...", 2, -1, [](char **a, int n) { return cmd_append(a[0], a + 1, n - 1); },
+     "append a record"},
+    {"update", "T.DBF RECNO NAME=VALUE...", 3, -1,
+     [](char **a, int n) { return cmd_update(a[0], a[1], a + 2, n - 2); }, "change fields of record RECNO"},
+    {"delete", "T.DBF RECNO", 2, 2, [](char **a, int) { return cmd_delete(a[0], a[1]); },
+     "remove record RECNO (the last record moves into its place)"},
+    {"indexes", "T.DBF", 1, 1, [](char **a, int) { return cmd_indexes(a[0]); },
+     "each index: number, key expression, key type, unique flag, file"},
+    {"reindex", "T.DBF", 1, 1, [](char **a, int) { return cmd_reindex(a[0]); }, "rebuild every index of the table"},
+    {"seek", "T.DBF KEY [KEY...] [--index EXPR]", 2, -1, [](char **a, int n) { return cmd_seek(a[0], a + 1, n - 1); },
+     "print the records whose leading key parts are the KEYs, each blank-padded to its field's width, in the "
+     "first index (or the index whose key expression is EXPR); exit code 1 when none"},
+};
+
+// The switches, allowed anywhere on the line: the texts' encoding (the last
+// one given counts), or the usage text.
+enum switch_kind { AS_UTF8, AS_SJIS, HELP };
+struct switch_text {
+    const char *name;
+    switch_kind kind;
+    const char *text;  // null: an alias, not listed
+};
+const switch_text SWITCHES[] = {
+    {"--utf8", AS_UTF8,
+     "texts are UTF-8: printed as UTF-8, and NAME=VALUE, KEY and EXPR read as UTF-8 and stored as "
+     "Shift-JIS (the default in a UTF-8 locale)"},
+    {"--sjis", AS_SJIS, "texts are Shift-JIS bytes as they are, both ways (the default in other locales)"},
+    {"--help", HELP, "this text"},
+    {"-h", HELP, nullptr},
+};
+
+// One entry of the usage text: the syntax, then the text wrapped into a
+// column of its own.
+void usage_entry(std::string &out, const std::string &syntax, const char *text) {
+    const std::size_t col = 36, width = 100;
+    out += "  " + syntax;
+    std::size_t at = 2 + syntax.size();
+    if (at + 2 > col) {
+        out += '\n';
+        at = 0;
+    }
+    std::string rest = text;
+    while (!rest.empty()) {
+        out.append(col - at, ' ');
+        std::size_t cut = rest.size();
+        if (cut > width - col) {
+            cut = rest.rfind(' ', width - col);
+            if (cut == std::string::npos || cut == 0) cut = width - col;
+        }
+        out += rest.substr(0, cut) + '\n';
+        rest.erase(0, rest[cut] == ' ' ? cut + 1 : cut);
+        at = 0;
+    }
+}
+
+std::string usage() {
+    std::string out = "usage: zudb COMMAND TABLE [ARGS...] [--utf8 | --sjis]\n";
+    for (const command &c : COMMANDS) usage_entry(out, std::string(c.name) + ' ' + c.words, c.text);
+    for (const switch_text &s : SWITCHES)
+        if (s.text) usage_entry(out, s.name, s.text);
+    out += "Paths are passed to the system as they are.  A value with a character that Shift-JIS cannot hold is\n"
+           "refused before the table is opened, so nothing is written.  A report of the table engine or a\n"
+           "refused argument goes to standard error (as UTF-8 on Linux) with exit code 1.\n";
+    return out;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
+    g_locale_utf8 = zp::use_user_locale();
+    bool utf8 = g_locale_utf8;
     std::vector<char *> args;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--utf8") == 0)
-            g_utf8 = true;
-        else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs(USAGE, stdout);
-            return 0;
-        } else
+        const switch_text *sw = nullptr;
+        for (const switch_text &s : SWITCHES)
+            if (std::strcmp(argv[i], s.name) == 0) sw = &s;
+        if (!sw) {
             args.push_back(argv[i]);
+        } else if (sw->kind == HELP) {
+            std::fputs(usage().c_str(), stdout);
+            return 0;
+        } else {
+            utf8 = sw->kind == AS_UTF8;
+        }
     }
-    // Reports are printed as UTF-8 on a POSIX terminal.
+    g_utf8 = utf8;
+    // What the engine prints itself follows the same choice.
+    if (g_utf8 != g_locale_utf8) zp::set_locale_utf8(g_utf8);
 #ifdef _WIN32
-    const bool report_utf8 = g_utf8;
+    g_report_utf8 = g_utf8;
 #else
-    const bool report_utf8 = true;
+    g_report_utf8 = true;
 #endif
     try {
-        std::size_t n = args.size();
-        std::string cmd = n ? args[0] : "";
-        if (cmd == "create" && n == 2) return cmd_create(args[1]);
-        if (cmd == "info" && n == 2) return cmd_info(args[1]);
-        if (cmd == "list" && n == 2) return cmd_list(args[1]);
-        if (cmd == "append" && n >= 3) return cmd_append(args[1], args.data() + 2, static_cast<int>(n - 2));
-        if (cmd == "update" && n >= 4) return cmd_update(args[1], args[2], args.data() + 3, static_cast<int>(n - 3));
-        if (cmd == "delete" && n == 3) return cmd_delete(args[1], args[2]);
-        if (cmd == "indexes" && n == 2) return cmd_indexes(args[1]);
-        if (cmd == "reindex" && n == 2) return cmd_reindex(args[1]);
-        if (cmd == "seek" && n >= 3) return cmd_seek(args[1], args.data() + 2, static_cast<int>(n - 2));
-        std::fputs(USAGE, stderr);
+        int n = static_cast<int>(args.size()) - 1;
+        for (const command &c : COMMANDS)
+            if (n >= 1 && std::strcmp(args[0], c.name) == 0 && n >= c.min && (c.max < 0 || n <= c.max))
+                return c.run(args.data() + 1, n);
+        std::fputs(usage().c_str(), stderr);
         return 1;
     } catch (char *m) {
-        std::fprintf(stderr, "zudb: %s\n", out_text(m, report_utf8).c_str());
+        std::fprintf(stderr, "zudb: %s\n", said(m).c_str());
     } catch (const failure &f) {
-        std::fprintf(stderr, "zudb: %s\n", out_text(f.text.c_str(), report_utf8).c_str());
+        std::fprintf(stderr, "zudb: %s\n", f.text.c_str());
     }
     return 1;
 }

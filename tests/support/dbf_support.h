@@ -1,5 +1,6 @@
 // Helpers of the table engine tests: dBASE III files built byte by byte (as
-// another program would write them) and the error log's new lines.
+// another program would write them), little-endian fields and the error
+// log's new lines.
 #pragma once
 
 #include <cstdint>

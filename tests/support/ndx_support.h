@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "base/base.h"
-#include "test_support.h"
+#include "dbf_support.h"
 #include "zudbtool/ndx.h"
 #include "zudbtool/ndx_build.h"
 
-namespace nt {
+namespace zt {
 
 // A key of `len` bytes: the text blank-padded.
 inline std::string pad(const std::string &s, std::size_t len) {
@@ -126,48 +126,22 @@ private:
     std::vector<unsigned char> rec_;
 };
 
-// The bytes of a table file with character fields: header, descriptors,
-// terminator, records, end-of-file byte.
+// The bytes of a table file with character fields.
 inline std::string dbf_bytes(const std::vector<col> &cols, const std::vector<std::vector<std::string>> &rows) {
-    unsigned reclen = 1;
-    for (auto &c : cols) reclen += c.len;
-    unsigned hlen = 32 * static_cast<unsigned>(cols.size()) + 33;
-    std::string b(32, '\0');
-    b[0] = 3;
-    b[4] = static_cast<char>(rows.size());
-    b[5] = static_cast<char>(rows.size() >> 8);
-    b[8] = static_cast<char>(hlen);
-    b[9] = static_cast<char>(hlen >> 8);
-    b[10] = static_cast<char>(reclen);
-    b[11] = static_cast<char>(reclen >> 8);
-    for (auto &c : cols) {
-        std::string d(32, '\0');
-        d.replace(0, c.name.size(), c.name);
-        d[11] = c.type;
-        d[16] = static_cast<char>(c.len);
-        d[17] = static_cast<char>(c.len >> 8);
-        b += d;
-    }
-    b += '\r';
+    std::vector<dbf_field_def> fields;
+    for (auto &c : cols) fields.push_back({c.name, c.type, c.len});
+    std::vector<std::string> records;
     for (auto &r : rows) {
-        b += ' ';
-        for (std::size_t i = 0; i < cols.size(); ++i) b += pad(i < r.size() ? r[i] : "", cols[i].len);
+        std::string rec = " ";
+        for (std::size_t i = 0; i < cols.size(); ++i) rec += pad(i < r.size() ? r[i] : "", cols[i].len);
+        records.push_back(rec);
     }
-    b += '\x1A';
-    return b;
+    return make_dbf(fields, records);
 }
 
-inline std::uint32_t u32(const std::string &b, std::size_t off) {
-    auto p = reinterpret_cast<const unsigned char *>(b.data()) + off;
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-inline void set_u32(std::string &b, std::size_t off, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[off + i] = static_cast<char>(v >> (8 * i));
-}
-inline void set_u16(std::string &b, std::size_t off, unsigned v) {
-    b[off] = static_cast<char>(v);
-    b[off + 1] = static_cast<char>(v >> 8);
-}
+inline std::uint32_t u32(const std::string &b, std::size_t off) { return get_le(b, off, 4); }
+inline void set_u32(std::string &b, std::size_t off, std::uint32_t v) { put_le(b, off, v, 4); }
+inline void set_u16(std::string &b, std::size_t off, unsigned v) { put_le(b, off, v, 2); }
 
 // One page of an index file as read from the disk.
 struct page_view {
@@ -186,16 +160,7 @@ inline page_view page_of(const std::string &file, std::uint32_t pno) {
     return {file.substr(pno * 512, 512), es, kl};
 }
 
-// The error log's size now, and its text written since a mark.
-inline std::size_t log_mark() {
-    const char *path = write_error_log(nullptr);
-    return path ? zt::read_file(path).size() : 0;
-}
-inline std::string log_since(std::size_t mark) {
-    const char *path = write_error_log(nullptr);
-    std::string all = path ? zt::read_file(path) : std::string();
-    return all.size() > mark ? all.substr(mark) : std::string();
-}
+// How often `what` occurs in `text`.
 inline int count_of(const std::string &text, const std::string &what) {
     int n = 0;
     for (std::size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
@@ -218,7 +183,7 @@ inline std::vector<std::uint32_t> walk_back(ndx *ip) {
 inline ndx *char_index(const std::string &path, int len, const std::vector<std::string> &keys, bool unique = false) {
     mem_table t({{"CODE", 'C', static_cast<unsigned>(len)}});
     for (auto &k : keys) t.add({k});
-    zt::remove_file(path);
+    remove_file(path);
     ndx *ip = ndx_create(path.c_str(), "CODE", unique);
     if (!ip) return nullptr;
     if (!ndx_build(ip, t)) {
@@ -228,4 +193,4 @@ inline ndx *char_index(const std::string &path, int len, const std::vector<std::
     return ip;
 }
 
-}  // namespace nt
+}  // namespace zt

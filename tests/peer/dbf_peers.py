@@ -40,7 +40,7 @@ def sjis(text):
 
 def zudb(*args):
     """Runs zudb with Shift-JIS arguments; its standard output as text."""
-    r = subprocess.run([ZUDB] + [a if isinstance(a, bytes) else sjis(a) for a in args],
+    r = subprocess.run([ZUDB, "--sjis"] + [a if isinstance(a, bytes) else sjis(a) for a in args],
                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     if r.returncode != 0:
         raise RuntimeError("zudb %s: %s" % (args[0], r.stderr.decode("utf-8", "replace")))
@@ -94,7 +94,8 @@ def have_xbase():
 
 def xbase_rows(path):
     """Records as libxbase64's dumprecs shows them."""
-    out = subprocess.run(["dumprecs", path], stdout=subprocess.PIPE, check=True, timeout=600).stdout
+    out = subprocess.run(["dumprecs", path], stdout=subprocess.PIPE, check=True, timeout=600,
+                         env=dict(os.environ, LC_ALL="C")).stdout
     rows, cur = [], {}
     for raw in out.split(b"\n"):
         line = raw.decode("cp932").rstrip("\r")
@@ -180,8 +181,8 @@ def main():
             check("records: %d" % len(want) in zudb("info", packed), "record count after libxbase64 pack")
     if peers["xbase"]:
         # A table written by a program built on libxbase64 (its i386 build).
-        writer = os.path.join(work, "xbwrite")
-        src = os.path.join(os.path.dirname(os.path.abspath(__file__)), "xbwrite.cpp")
+        writer = os.path.join(work, "xbpeer")
+        src = os.path.join(os.path.dirname(os.path.abspath(__file__)), "xbpeer.cpp")
         built = subprocess.run(["g++", "-m32", "-o", writer, src, "-lxbase64"],
                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
         if built.returncode != 0:
@@ -189,7 +190,7 @@ def main():
                   % built.stdout.decode("utf-8", "replace").strip()[:200])
         else:
             made = os.path.join(work, "XBASE.DBF")
-            args = [writer, made]
+            args = [writer, "write", made]
             for code, name, qty in ROWS:
                 args += [sjis(code), sjis(name), str(qty)]
             subprocess.run(args, check=True, timeout=600)
