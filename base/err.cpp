@@ -113,16 +113,19 @@ namespace {
 char g_ws_names[7][261];
 int g_ws_used = 0;
 
+// "<base>.<ZUWS or fallback>" in one of seven buffers of the deliverable.
+// `caller` names the routine in its reports, `lead` goes before them.
 const char *workstation_name(const char *base, const char *fallback, std::size_t max_ext,
-                             std::size_t max_base, const char *const msgs[4]) {
+                             std::size_t max_base, const char *lead, const char *caller) {
     const char *ext = zp::get_env("ZUWS");
     if (!ext) ext = fallback;
     std::size_t ext_len = std::strlen(ext);
     std::size_t base_len = std::strlen(base);
-    if (ext_len > max_ext) err(52, "%s", msgs[0]);
-    if (g_ws_used >= 7) err(52, "%s", msgs[1]);
-    if (base_len > max_base || base_len + 1 + ext_len > 259) err(52, "%s", msgs[2]);
-    if (std::strchr(base, '.')) err(52, "%s", msgs[3]);
+    if (ext_len > max_ext) err(52, "%sワークステーション用　拡張子名レングスオーバー(%s)\n", lead, caller);
+    if (g_ws_used >= 7) err(52, "%sファイルバッファオーバー(%s)\n", lead, caller);
+    if (base_len > max_base || base_len + 1 + ext_len > 259)
+        err(52, "%sファイル名レングスオーバー(%s)\n", lead, caller);
+    if (std::strchr(base, '.')) err(52, "%sファイル名エラー(%s)\n", lead, caller);
     if (g_ws_used >= 7 || base_len + 1 + ext_len > 259) return "";  // reported, not thrown
     char *out = g_ws_names[g_ws_used++];
     zu_format(out, 261, "%s.%s", base, ext);
@@ -131,24 +134,10 @@ const char *workstation_name(const char *base, const char *fallback, std::size_t
 }  // namespace
 
 const char *rtv_path_file_name_with_zuws(const char *base) {
-    static const char *const msgs[4] = {
-        "ワークステーション用　拡張子名レングスオーバー(rtv_path_file_name_with_zuws)\n",
-        "ファイルバッファオーバー(rtv_path_file_name_with_zuws)\n",
-        "ファイル名レングスオーバー(rtv_path_file_name_with_zuws)\n",
-        "ファイル名エラー(rtv_path_file_name_with_zuws)\n",
-    };
-    return workstation_name(base, "TXT", 8, 259, msgs);
+    return workstation_name(base, "TXT", 8, 259, "", "rtv_path_file_name_with_zuws");
 }
 
-const char *fnamews(const char *base) {
-    static const char *const msgs[4] = {
-        " ワークステーション用　拡張子名レングスオーバー(fnamews)\n",
-        " ファイルバッファオーバー(fnamews)\n",
-        " ファイル名レングスオーバー(fnamews)\n",
-        " ファイル名エラー(fnamews)\n",
-    };
-    return workstation_name(base, "zu", 3, 8, msgs);
-}
+const char *fnamews(const char *base) { return workstation_name(base, "zu", 3, 8, " ", "fnamews"); }
 
 // ---- the error log ------------------------------------------------------------
 
