@@ -10,6 +10,19 @@
 #include "base/codepage.h"
 #include "base/report.h"
 
+// ---- text into buffers of a fixed size --------------------------------------
+
+// Formats into a buffer of `size` bytes, never past it.  When the text does
+// not fit it is cut at a character boundary (Shift-JIS) and the result is
+// the length written.
+int zu_vformat(char *buf, std::size_t size, const char *format, va_list ap);
+int zu_format(char *buf, std::size_t size, const char *format, ...) __attribute__((format(printf, 3, 4)));
+// Copies at most size - 1 bytes, never splitting a double-byte character;
+// always terminates (size > 0).
+void zu_copy(char *dst, std::size_t size, const char *src);
+// Appends under the same rule.
+void zu_append(char *dst, std::size_t size, const char *src);
+
 // ---- error reporting -----------------------------------------------------
 
 // Settings of err(), one byte each: show a message box, throw after
@@ -35,6 +48,12 @@ int zu_msgbox(const char *text);
 const char *rtv_path_file_name_with_zuws(const char *base);
 const char *fnamews(const char *base);
 
+// The system text of a Windows error code without its line end (ZUSTD's
+// GetLastError2Message), and the same followed by "(<code>)".  The text
+// stays valid until the next call of either in the process.
+const char *zu_system_text(unsigned code);
+const char *zu_system_text_with_code(unsigned code);
+
 // The debug file of this deliverable (for GetDebf / SetDebf).
 const char *debf_set_name(const char *name);
 const char *debf_get_name();
@@ -44,17 +63,6 @@ void debf_write_raw(const char *text);
 // Closes the error log and the debug file; called when the deliverable is
 // unloaded.
 void zu_base_shutdown();
-
-// Formats into a buffer of `size` bytes, never past it.  When the text does
-// not fit it is cut at a character boundary (Shift-JIS) and the result is
-// the length written.
-int zu_vformat(char *buf, std::size_t size, const char *format, va_list ap);
-int zu_format(char *buf, std::size_t size, const char *format, ...) __attribute__((format(printf, 3, 4)));
-// Copies at most size - 1 bytes, never splitting a double-byte character;
-// always terminates (size > 0).
-void zu_copy(char *dst, std::size_t size, const char *src);
-// Appends under the same rule.
-void zu_append(char *dst, std::size_t size, const char *src);
 
 // ---- ZUIO ------------------------------------------------------------------
 

@@ -39,56 +39,7 @@ struct nesting {
     ~nesting() { --g_nest; }
 };
 
-// Length of the longest prefix of `s` that is at most `limit` bytes and
-// does not end inside a double-byte character.
-std::size_t sjis_cut(const char *s, std::size_t limit) {
-    std::size_t i = 0;
-    while (s[i] && i < limit) {
-        std::size_t step = zu_lead_byte(static_cast<unsigned char>(s[i])) && s[i + 1] ? 2 : 1;
-        if (i + step > limit) break;
-        i += step;
-    }
-    return i;
-}
-
 }  // namespace
-
-int zu_vformat(char *buf, std::size_t size, const char *format, va_list ap) {
-    if (!buf || size == 0) return 0;
-    int n = std::vsnprintf(buf, size, format ? format : "", ap);
-    if (n < 0) {
-        buf[0] = '\0';
-        return 0;
-    }
-    if (static_cast<std::size_t>(n) >= size) {
-        std::size_t cut = sjis_cut(buf, size - 1);
-        buf[cut] = '\0';
-        return static_cast<int>(cut);
-    }
-    return n;
-}
-
-int zu_format(char *buf, std::size_t size, const char *format, ...) {
-    va_list ap;
-    va_start(ap, format);
-    int n = zu_vformat(buf, size, format, ap);
-    va_end(ap);
-    return n;
-}
-
-void zu_copy(char *dst, std::size_t size, const char *src) {
-    if (!dst || size == 0) return;
-    std::size_t n = sjis_cut(src ? src : "", size - 1);
-    std::memcpy(dst, src, n);
-    dst[n] = '\0';
-}
-
-void zu_append(char *dst, std::size_t size, const char *src) {
-    if (!dst || size == 0) return;
-    std::size_t len = std::strlen(dst);
-    if (len + 1 >= size) return;
-    zu_copy(dst + len, size - len, src);
-}
 
 int zu_msgbox(const char *text) {
     zp::message_beep();
@@ -162,16 +113,19 @@ namespace {
 char g_ws_names[7][261];
 int g_ws_used = 0;
 
+// "<base>.<ZUWS or fallback>" in one of seven buffers of the deliverable.
+// `caller` names the routine in its reports, `lead` goes before them.
 const char *workstation_name(const char *base, const char *fallback, std::size_t max_ext,
-                             std::size_t max_base, const char *const msgs[4]) {
+                             std::size_t max_base, const char *lead, const char *caller) {
     const char *ext = zp::get_env("ZUWS");
     if (!ext) ext = fallback;
     std::size_t ext_len = std::strlen(ext);
     std::size_t base_len = std::strlen(base);
-    if (ext_len > max_ext) err(52, "%s", msgs[0]);
-    if (g_ws_used >= 7) err(52, "%s", msgs[1]);
-    if (base_len > max_base || base_len + 1 + ext_len > 259) err(52, "%s", msgs[2]);
-    if (std::strchr(base, '.')) err(52, "%s", msgs[3]);
+    if (ext_len > max_ext) err(52, "%sワークステーション用　拡張子名レングスオーバー(%s)\n", lead, caller);
+    if (g_ws_used >= 7) err(52, "%sファイルバッファオーバー(%s)\n", lead, caller);
+    if (base_len > max_base || base_len + 1 + ext_len > 259)
+        err(52, "%sファイル名レングスオーバー(%s)\n", lead, caller);
+    if (std::strchr(base, '.')) err(52, "%sファイル名エラー(%s)\n", lead, caller);
     if (g_ws_used >= 7 || base_len + 1 + ext_len > 259) return "";  // reported, not thrown
     char *out = g_ws_names[g_ws_used++];
     zu_format(out, 261, "%s.%s", base, ext);
@@ -180,24 +134,10 @@ const char *workstation_name(const char *base, const char *fallback, std::size_t
 }  // namespace
 
 const char *rtv_path_file_name_with_zuws(const char *base) {
-    static const char *const msgs[4] = {
-        "ワークステーション用　拡張子名レングスオーバー(rtv_path_file_name_with_zuws)\n",
-        "ファイルバッファオーバー(rtv_path_file_name_with_zuws)\n",
-        "ファイル名レングスオーバー(rtv_path_file_name_with_zuws)\n",
-        "ファイル名エラー(rtv_path_file_name_with_zuws)\n",
-    };
-    return workstation_name(base, "TXT", 8, 259, msgs);
+    return workstation_name(base, "TXT", 8, 259, "", "rtv_path_file_name_with_zuws");
 }
 
-const char *fnamews(const char *base) {
-    static const char *const msgs[4] = {
-        " ワークステーション用　拡張子名レングスオーバー(fnamews)\n",
-        " ファイルバッファオーバー(fnamews)\n",
-        " ファイル名レングスオーバー(fnamews)\n",
-        " ファイル名エラー(fnamews)\n",
-    };
-    return workstation_name(base, "zu", 3, 8, msgs);
-}
+const char *fnamews(const char *base) { return workstation_name(base, "zu", 3, 8, " ", "fnamews"); }
 
 // ---- the error log ------------------------------------------------------------
 

@@ -13,23 +13,20 @@ char g_sep_path[260];
 char g_rtvdir[264];
 char g_rtvfil[260];
 
-bool is_sep(char c) {
-#ifdef _WIN32
-    return c == '\\' || c == ':';
-#else
-    return c == '/';
-#endif
+// The end of the folder part for rtvdir and rtvfil: the last separator
+// other than a drive colon, failing that the last colon; null when there is
+// neither.  Byte by byte, as the system scans paths: a trail byte of value
+// 0x5C counts.
+const char *folder_end(const char *path) {
+    const char *last = nullptr, *colon = nullptr;
+    for (const char *p = path; *p; ++p)
+        if (zp::is_separator(*p)) (*p == ':' ? colon : last) = p;
+    return last ? last : colon;
 }
 
-// Length of the folder part of `path` (byte by byte, as the system scans
-// paths: a trail byte of value 0x5C counts).  rtvdir's rule: up to the last
-// "\", or failing that the last ":".
 std::size_t folder_length(const char *path) {
-    const char *last = std::strrchr(path, zp::SEP);
-#ifdef _WIN32
-    if (!last) last = std::strrchr(path, ':');
-#endif
-    return last ? static_cast<std::size_t>(last - path) + 1 : 0;
+    const char *end = folder_end(path);
+    return end ? static_cast<std::size_t>(end - path) + 1 : 0;
 }
 
 void cut_folder(char *buf) { buf[folder_length(buf)] = '\0'; }
@@ -45,13 +42,9 @@ const char *sep_path(const char *path) {
         return "";
     }
     std::strcpy(g_sep_path, path);
-    char *last = nullptr;
-    for (char *p = g_sep_path; *p; ++p)
-        if (is_sep(*p)) last = p;
-    if (last)
-        last[1] = '\0';
-    else
-        g_sep_path[0] = '\0';
+    // Up to and including the last separator of any kind.
+    const char *last = zp::last_separator(g_sep_path);
+    g_sep_path[last ? last - g_sep_path + 1 : 0] = '\0';
     return g_sep_path;
 }
 
@@ -87,11 +80,8 @@ const char *rtvfil(const char *path) {
         err(9, "%s ファイル長オーバーrtvfil()", path);
         return "";
     }
-    const char *last = std::strrchr(path, zp::SEP);
-#ifdef _WIN32
-    if (!last) last = std::strrchr(path, ':');
-#endif
-    std::strcpy(g_rtvfil, last ? last + 1 : path);
+    const char *end = folder_end(path);
+    std::strcpy(g_rtvfil, end ? end + 1 : path);
     return g_rtvfil;
 }
 

@@ -16,10 +16,24 @@ inline unsigned char ub(char c) { return static_cast<unsigned char>(c); }
 char g_tstr[16];
 char g_tstr_format[16];
 
-char **g_fix = nullptr;
-int g_fix_capacity = 0;
-char **g_fix2 = nullptr;
-int g_fix2_capacity = 0;
+// The deliverable's fixed array of a splitter: made by its first call with
+// room for `capacity` fields and the closing null, kept from then on.
+struct fixed_array {
+    char **slots = nullptr;
+    int capacity = 0;
+};
+fixed_array g_fix;    // str2pp_fix
+fixed_array g_fix2;   // str2pp_fix2
+
+bool make_fixed(fixed_array &a, int capacity) {
+    if (a.slots) return true;
+    int cap = capacity > 0 ? capacity : 0;
+    a.slots = static_cast<char **>(ZUALC(static_cast<unsigned>((cap + 1) * sizeof(char *))));
+    if (!a.slots) return false;
+    a.slots[0] = nullptr;
+    a.capacity = cap;
+    return true;
+}
 }  // namespace
 
 int isnkanji(const char *text, int position) {
@@ -264,14 +278,8 @@ char **str2pp_fix(char *text, const char *delimiters, int capacity) {
         err(9, "%s", "元ポインタが，NULL です str2pp_fix()\n");
         return nullptr;
     }
-    if (!g_fix) {
-        int cap = capacity > 0 ? capacity : 0;
-        g_fix = static_cast<char **>(ZUALC(static_cast<unsigned>((cap + 1) * sizeof(char *))));
-        if (!g_fix) return nullptr;
-        g_fix[0] = nullptr;
-        g_fix_capacity = cap;
-    }
-    return str2pp(text, delimiters, g_fix_capacity, g_fix);
+    if (!make_fixed(g_fix, capacity)) return nullptr;
+    return str2pp(text, delimiters, g_fix.capacity, g_fix.slots);
 }
 
 char *sjis_strstr(const char *text, const char *needle) {
@@ -288,37 +296,33 @@ char **str2pp_fix2(char *text, const char *separator, int capacity) {
         err(9, "%s", "元ポインタが，NULL です str2pp_fix2()\n");
         return nullptr;
     }
-    if (!g_fix2) {
-        int cap = capacity > 0 ? capacity : 0;
-        g_fix2 = static_cast<char **>(ZUALC(static_cast<unsigned>((cap + 1) * sizeof(char *))));
-        if (!g_fix2) return nullptr;
-        g_fix2_capacity = cap;
-    }
+    if (!make_fixed(g_fix2, capacity)) return nullptr;
+    char **fields = g_fix2.slots;
     int count = 0;
-    g_fix2[0] = nullptr;
+    fields[0] = nullptr;
     std::size_t n = separator ? std::strlen(separator) : 0;
     char *p = text;
     if (n == 0 || std::strncmp(text, separator, n) != 0) {
-        if (g_fix2_capacity < 2) {
+        if (g_fix2.capacity < 2) {
             err(9, "%s", "memory full str2pp_fix2()\n");
-            return g_fix2;
+            return fields;
         }
-        g_fix2[count++] = text;
+        fields[count++] = text;
     }
     if (n > 0) {
         while (char *q = sjis_strstr(p, separator)) {
-            if (count + 1 >= g_fix2_capacity) {
-                g_fix2[count] = nullptr;
+            if (count + 1 >= g_fix2.capacity) {
+                fields[count] = nullptr;
                 err(9, "%s", "memory full str2pp_fix2()\n");
-                return g_fix2;
+                return fields;
             }
             *q = '\0';
             p = q + n;
-            g_fix2[count++] = p;
+            fields[count++] = p;
         }
     }
-    g_fix2[count] = nullptr;
-    return g_fix2;
+    fields[count] = nullptr;
+    return fields;
 }
 
 int atoin(const char *text, unsigned length) {

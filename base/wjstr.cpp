@@ -302,21 +302,29 @@ int WJSTRCMP(const u16 *text, const u16 *pattern, WJCONTEXT *ctx, WJCAPTURE *cap
     }
     const bool literal = ctx->literal != 0;
     const u16 *e = pattern;
+    // Leaves the current element, which ends at `mark`: without a character
+    // taken it fails (unless it is a star); otherwise its run is closed and
+    // the next element begins.  The result when the match ends here, -1 to
+    // go on.
+    auto leave_element = [&](const u16 *mark) -> int {
+        if (n == 0 && !(!literal && *mark == WJ_STAR)) {
+            ctx->pos = const_cast<u16 *>(pos);
+            return 1;
+        }
+        if (!close_run(cap, run_start, n)) return 1;
+        run_start = pos;
+        n = 0;
+        e = mark + 1;
+        return *e ? -1 : matched(text, pos, ctx, cap);
+    };
     for (;;) {
         bool hit = compare(*pos, e, ctx, cap);
         if (g_capture_failed) return 1;
         const u16 *m = g_next;
         bool repeat = !literal && is_repeat(*m);
         if (!hit) {
-            if (n == 0 && !(!literal && *m == WJ_STAR)) {
-                ctx->pos = const_cast<u16 *>(pos);
-                return 1;
-            }
-            if (!close_run(cap, run_start, n)) return 1;
-            run_start = pos;
-            n = 0;
-            e = m + 1;
-            if (!*e) return matched(text, pos, ctx, cap);
+            int r = leave_element(m);
+            if (r >= 0) return r;
             continue;
         }
         ++pos;
@@ -336,16 +344,8 @@ int WJSTRCMP(const u16 *text, const u16 *pattern, WJCONTEXT *ctx, WJCAPTURE *cap
         // End of all input: the rest matches when every element left is
         // optional.
         for (;;) {
-            const u16 *after = element_end(e, literal);
-            if (n == 0 && !(!literal && *after == WJ_STAR)) {
-                ctx->pos = const_cast<u16 *>(pos);
-                return 1;
-            }
-            if (!close_run(cap, run_start, n)) return 1;
-            run_start = pos;
-            n = 0;
-            e = after + 1;
-            if (!*e) return matched(text, pos, ctx, cap);
+            int r = leave_element(element_end(e, literal));
+            if (r >= 0) return r;
         }
     }
 }

@@ -3,18 +3,8 @@
 #include <cstring>
 
 #include "base/base.h"
-#include "zustd.h"
 
 unsigned char zu_write_log = 0;
-
-namespace {
-const char *system_text(unsigned code) {
-    return zu_call([&] { return GetLastError2Message(code); });
-}
-const char *system_text_with_code(unsigned code) {
-    return zu_call([&] { return GetLastError2MessageErrorCode(code); });
-}
-}  // namespace
 
 void *ZUALC(unsigned size) {
     void *p = std::malloc(size ? size : 1);
@@ -34,7 +24,7 @@ int zu_remove(const char *name) {
     }
     if (zu_write_log) debf("ファイル削除 : %s\r\n", name);
     if (!zp::delete_file(name)) {
-        err(9, "'%s' が、削除できません。(%s)", name, system_text(zp::last_error()));
+        err(9, "'%s' が、削除できません。(%s)", name, zu_system_text(zp::last_error()));
         return -1;
     }
     return 0;
@@ -44,10 +34,10 @@ unsigned zu_rename(const char *old_name, const char *new_name, bool replace, boo
     if (replace && zu_exist(old_name) && zu_exist(new_name)) zu_remove(new_name);
     unsigned code = zp::move_file(old_name, new_name) ? 0 : zp::last_error();
     if (report && code != 0)
-        err(9, "リネームできません。%s => %s zu_rename() : %s", old_name, new_name, system_text_with_code(code));
+        err(9, "リネームできません。%s => %s zu_rename() : %s", old_name, new_name, zu_system_text_with_code(code));
     if (zu_write_log)
         debf("ファイルリネーム%s: %s => %s %s\r\n", replace ? "（置換有）" : "（置換無）", old_name, new_name,
-             system_text_with_code(code));
+             zu_system_text_with_code(code));
     return code;
 }
 

@@ -4,15 +4,10 @@
 #include <cstring>
 
 #include "base/base.h"
-#include "zustd.h"
 
 namespace {
 char *g_work = nullptr;
 char g_reads_scratch[257];
-
-const char *system_text(unsigned code) {
-    return zu_call([&] { return GetLastError2Message(code); });
-}
 }  // namespace
 
 char *zu_work_buffer() {
@@ -126,7 +121,7 @@ const char *ZUIO::open(const char *file, int mode, int length) {
     if (handle == zp::HFILE_ERR) {
         unsigned code = zp::last_error();
         open_status = 0;
-        err(9, "'%s' が、オープンできません。(LE)%.4X %s", file, code, system_text(code));
+        err(9, "'%s' が、オープンできません。(LE)%.4X %s", file, code, zu_system_text(code));
         return nullptr;
     }
     open_status = mode;
@@ -155,7 +150,7 @@ char *ZUIO::read(unsigned count) {
         record[0] = '\0';
         last_count = 0;
         end_flag = 1;
-        err(9, "読み込みエラー:'%s' (%s)", name ? name : "", system_text(zp::last_error()));
+        err(9, "読み込みエラー:'%s' (%s)", name ? name : "", zu_system_text(zp::last_error()));
         return nullptr;
     }
     total_read += got;
@@ -177,7 +172,7 @@ int ZUIO::readc() {
     unsigned char c;
     unsigned got = zp::lread(handle, &c, 1);
     if (got == static_cast<unsigned>(-1)) {
-        err(9, "読み込みエラー:'%s' (%s)", name ? name : "", system_text(zp::last_error()));
+        err(9, "読み込みエラー:'%s' (%s)", name ? name : "", zu_system_text(zp::last_error()));
         return 0;
     }
     if (got == 1) {
@@ -240,7 +235,7 @@ int ZUIO::write(const char *text) { return write(text, static_cast<unsigned>(std
 int ZUIO::write(const void *data, unsigned count) {
     unsigned done = zp::lwrite(handle, data, count);
     if (done == static_cast<unsigned>(-1)) {
-        err(9, "書き込みエラー:'%s' (%s)", name ? name : "", system_text(zp::last_error()));
+        err(9, "書き込みエラー:'%s' (%s)", name ? name : "", zu_system_text(zp::last_error()));
         return 1;
     }
     if (done < count) {

@@ -12,6 +12,7 @@
 
 namespace zp {
 
+// ---- paths: separators and file names -------------------------------------
 #ifdef _WIN32
 constexpr char SEP = '\\';
 constexpr const char *SEP_STR = "\\";
@@ -36,7 +37,7 @@ const char *last_separator(const char *path);
 // whole path.
 const char *file_name_part(const char *path);
 
-// Windows error codes used by the libraries and produced by the POSIX mapping.
+// ---- Windows error codes, also those of the POSIX mapping -----------------
 enum : unsigned {
     E_SUCCESS = 0,
     E_INVALID_FUNCTION = 1,
@@ -59,10 +60,12 @@ enum : unsigned {
     E_INVALID_NAME = 123,
     E_DIR_NOT_EMPTY = 145,
     E_ALREADY_EXISTS = 183,
+    E_BAD_EXE_FORMAT = 193,
     E_FILENAME_EXCED_RANGE = 206,
+    E_NOT_OWNER = 288,
 };
 
-// ---- handle-based file calls -------------------------------------------
+// ---- files: handle-based calls, deleting, moving, folders -----------------
 // A handle is a 32-bit signed value; HFILE_ERROR (-1) is the error handle.
 using fhandle = int;
 constexpr fhandle HFILE_ERR = -1;
@@ -93,7 +96,7 @@ bool move_file(const char *from, const char *to);
 // Create one directory level.  false on error (also when it exists).
 bool create_directory(const char *path);
 
-// ---- directory search ---------------------------------------------------
+// ---- directory search -----------------------------------------------------
 enum : std::uint32_t {
     ATTR_READONLY = 0x01,
     ATTR_HIDDEN = 0x02,
@@ -126,7 +129,7 @@ bool find_close(find_handle h);
 // name, also names without a dot.
 bool wildcard_match(const char *pattern, const char *name);
 
-// ---- process and system -------------------------------------------------
+// ---- the process: last error, system texts, time, environment, message box
 // Full path of the executable; 0 when it cannot be read.  The result is
 // truncated to size - 1 bytes like GetModuleFileNameA.
 unsigned module_file_name(char *buf, unsigned size);
@@ -151,7 +154,14 @@ const char *get_env(const char *name);
 void message_beep();
 int message_box(const char *text, const char *caption);
 
-// ---- reports across module boundaries -----------------------------------
+// ---- Shift-JIS and UTF-8 for terminals ------------------------------------
+// Shift-JIS (code page 932) text as UTF-8, for tools that print to a
+// terminal.  Bytes that do not convert are kept as '?'.
+std::size_t sjis_to_utf8(const char *sjis, char *out, std::size_t size);
+// UTF-8 text as Shift-JIS; false when a character has no Shift-JIS form.
+bool utf8_to_sjis(const char *utf8, char *out, std::size_t size);
+
+// ---- reports across module boundaries -------------------------------------
 // Hand a report (the `char *` message) to the caller of an export.  On POSIX
 // this is the C++ throw itself.  On Windows it is a Microsoft C++ exception
 // (code 0xE06D7363) throwing a `char *`, which MSVC and Delphi hosts catch; it
@@ -161,23 +171,12 @@ void raise_report(char *message);
 
 // Arm / disarm the current thread's report trap (Windows): while armed, a
 // report raised as above by any module is caught by a vectored handler, its
-// text kept, and execution resumed.  take_trapped_report gives the text once.
+// text kept, and execution resumed.  disarm_report_trap gives the text of the
+// report caught meanwhile, or null (always null on POSIX).
 void arm_report_trap();
 char *disarm_report_trap();
 
-}  // namespace zp
-
-namespace zp {
-// Shift-JIS (code page 932) text as UTF-8, for tools that print to a
-// terminal.  Bytes that do not convert are kept as '?'.
-std::size_t sjis_to_utf8(const char *sjis, char *out, std::size_t size);
-// UTF-8 text as Shift-JIS; false when a character has no Shift-JIS form.
-bool utf8_to_sjis(const char *utf8, char *out, std::size_t size);
-}  // namespace zp
-
-// ---- processes, named mutexes, waits and the message queue -------------
-namespace zp {
-
+// ---- kernel handles: processes, named mutexes and waits -------------------
 // A kernel object handle (process, thread, mutex).  Windows: the HANDLE.
 // POSIX: an object of this layer, closed with close_handle.
 using os_handle = void *;
@@ -244,9 +243,8 @@ os_handle mutex_open(const char *name);
 // Give up one level of ownership; false (E_NOT_OWNER) when the calling
 // thread does not own it.
 bool mutex_release(os_handle h);
-constexpr unsigned E_NOT_OWNER = 288;
 
-// ---- the calling thread's message queue and windows -----------------------
+// ---- the calling thread's message queue, timers and windows ---------------
 // POSIX has no message queue: nothing is ever queued, no timer is made and
 // no window is found.
 enum : unsigned { MSG_QUIT = 0x0012, MSG_TIMER = 0x0113 };
@@ -281,10 +279,7 @@ bool find_window_class(const char *class_name);
 // foreground; non-zero on success.
 int force_foreground_window(void *window);
 
-}  // namespace zp
-
 // ---- the user's locale ------------------------------------------------------
-namespace zp {
 // Takes the character type of the user's locale for the process
 // (setlocale(LC_CTYPE, "")) and tells whether its text is UTF-8.  For
 // programs only: a library never changes the process's locale.  Windows:

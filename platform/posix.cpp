@@ -1,7 +1,7 @@
 // The operating-system layer on POSIX systems.  Each call maps to its
 // natural POSIX counterpart; failures are translated into the Windows error
 // code that Windows gives for the same failure.
-#include "platform/platform.h"
+#include "platform/posix_internal.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -21,18 +21,17 @@ namespace zp {
 
 namespace {
 thread_local unsigned g_last_error = 0;
+}  // namespace
 
-// The Windows code for an errno value.  `path` (may be null) tells a missing
-// file (2) from a missing folder on the way to it (3).
-unsigned win_code(int e, const char *path = nullptr) {
+namespace posix {
+
+unsigned win_code(int e, const char *path) {
     switch (e) {
     case 0: return E_SUCCESS;
     case ENOENT:
-        if (path) {
-            std::string dir(path);
-            auto pos = dir.find_last_of('/');
-            if (pos != std::string::npos && pos > 0) {
-                dir.resize(pos);
+        if (const char *sep = path ? last_separator(path) : nullptr) {
+            if (sep > path) {
+                std::string dir(path, static_cast<std::size_t>(sep - path));
                 struct stat st;
                 if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return E_PATH_NOT_FOUND;
             }
@@ -42,7 +41,8 @@ unsigned win_code(int e, const char *path = nullptr) {
     case EACCES: case EPERM: case EISDIR: return E_ACCESS_DENIED;
     case EMFILE: case ENFILE: return E_TOO_MANY_OPEN_FILES;
     case EBADF: return E_INVALID_HANDLE;
-    case ENOMEM: return E_NOT_ENOUGH_MEMORY;
+    case ENOMEM: case EAGAIN: return E_NOT_ENOUGH_MEMORY;
+    case ENOEXEC: return E_BAD_EXE_FORMAT;
     case EXDEV: return E_NOT_SAME_DEVICE;
     case EROFS: return E_WRITE_PROTECT;
     case EBUSY: case ETXTBSY: return E_SHARING_VIOLATION;
@@ -57,7 +57,17 @@ unsigned win_code(int e, const char *path = nullptr) {
     }
 }
 
-void fail(int e, const char *path = nullptr) { g_last_error = win_code(e, path); }
+bool fail(unsigned code) {
+    g_last_error = code;
+    return false;
+}
+
+}  // namespace posix
+
+namespace {
+using posix::win_code;
+
+void fail_errno(int e, const char *path = nullptr) { g_last_error = win_code(e, path); }
 
 std::uint64_t to_filetime(const struct timespec &ts) {
     // 100 ns units since 1601-01-01.
@@ -96,7 +106,7 @@ fhandle lopen(const char *name, int access) {
     int flags = access == OPEN_READWRITE ? O_RDWR : access == OPEN_WRITE ? O_WRONLY : O_RDONLY;
     int fd = ::open(name, flags | O_CLOEXEC);
     if (fd < 0) {
-        fail(errno, name);
+        fail_errno(errno, name);
         return HFILE_ERR;
     }
     struct stat st;
@@ -111,7 +121,7 @@ fhandle lopen(const char *name, int access) {
 fhandle lcreat(const char *name) {
     int fd = ::open(name, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) {
-        fail(errno, name);
+        fail_errno(errno, name);
         return HFILE_ERR;
     }
     return fd;
@@ -123,7 +133,7 @@ unsigned lread(fhandle h, void *buf, unsigned count) {
         ssize_t n = ::read(h, static_cast<char *>(buf) + got, count - got);
         if (n < 0) {
             if (errno == EINTR) continue;
-            fail(errno);
+            fail_errno(errno);
             return got ? got : static_cast<unsigned>(-1);
         }
         if (n == 0) break;
@@ -138,7 +148,7 @@ unsigned lwrite(fhandle h, const void *buf, unsigned count) {
         ssize_t n = ::write(h, static_cast<const char *>(buf) + done, count - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            fail(errno);
+            fail_errno(errno);
             return done ? done : static_cast<unsigned>(-1);
         }
         done += static_cast<unsigned>(n);
@@ -150,7 +160,7 @@ long llseek(fhandle h, long offset, int origin) {
     int whence = origin == SEEK_FROM_START ? SEEK_SET : origin == SEEK_FROM_CURRENT ? SEEK_CUR : SEEK_END;
     off_t r = ::lseek(h, offset, whence);
     if (r < 0) {
-        fail(errno);
+        fail_errno(errno);
         return -1;
     }
     return static_cast<long>(r);
@@ -158,7 +168,7 @@ long llseek(fhandle h, long offset, int origin) {
 
 int lclose(fhandle h) {
     if (::close(h) != 0) {
-        fail(errno);
+        fail_errno(errno);
         return HFILE_ERR;
     }
     return 0;
@@ -167,7 +177,7 @@ int lclose(fhandle h) {
 bool file_size(const char *name, std::uint64_t *size) {
     struct stat st;
     if (::stat(name, &st) != 0 || S_ISDIR(st.st_mode)) {
-        fail(errno, name);
+        fail_errno(errno, name);
         return false;
     }
     *size = static_cast<std::uint64_t>(st.st_size);
@@ -177,7 +187,7 @@ bool file_size(const char *name, std::uint64_t *size) {
 bool handle_size(fhandle h, std::uint64_t *size) {
     struct stat st;
     if (::fstat(h, &st) != 0) {
-        fail(errno);
+        fail_errno(errno);
         return false;
     }
     *size = static_cast<std::uint64_t>(st.st_size);
@@ -186,7 +196,7 @@ bool handle_size(fhandle h, std::uint64_t *size) {
 
 bool flush_file(fhandle h) {
     if (::fsync(h) != 0 && errno != EINVAL) {
-        fail(errno);
+        fail_errno(errno);
         return false;
     }
     return true;
@@ -194,7 +204,7 @@ bool flush_file(fhandle h) {
 
 bool set_file_size(fhandle h, std::uint64_t size) {
     if (::ftruncate(h, static_cast<off_t>(size)) != 0) {
-        fail(errno);
+        fail_errno(errno);
         return false;
     }
     return true;
@@ -207,7 +217,7 @@ bool delete_file(const char *name) {
         return false;
     }
     if (::unlink(name) != 0) {
-        fail(errno, name);
+        fail_errno(errno, name);
         return false;
     }
     return true;
@@ -221,11 +231,11 @@ bool move_file(const char *from, const char *to) {
         return false;
     }
     if (::lstat(from, &st) != 0) {
-        fail(errno, from);
+        fail_errno(errno, from);
         return false;
     }
     if (::rename(from, to) != 0) {
-        fail(errno, to);
+        fail_errno(errno, to);
         return false;
     }
     return true;
@@ -237,7 +247,7 @@ bool create_directory(const char *path) {
         if (e == EEXIST)
             g_last_error = E_ALREADY_EXISTS;
         else
-            fail(e == ENOENT ? ENOTDIR : e, path);
+            fail_errno(e == ENOENT ? ENOTDIR : e, path);
         return false;
     }
     return true;
@@ -262,13 +272,13 @@ find_handle find_first(const char *pattern, find_data *fd) {
             s->dir = nullptr;
             return s;
         }
-        fail(errno, pattern);
+        fail_errno(errno, pattern);
         delete s;
         return nullptr;
     }
     s->dir = ::opendir(s->folder.empty() ? "." : s->folder.c_str());
     if (!s->dir) {
-        fail(errno == ENOENT ? ENOTDIR : errno);
+        fail_errno(errno == ENOENT ? ENOTDIR : errno);
         delete s;
         return nullptr;
     }
@@ -309,7 +319,7 @@ unsigned module_file_name(char *buf, unsigned size) {
     char path[PATH_MAX];
     ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
     if (n <= 0) {
-        fail(errno);
+        fail_errno(errno);
         return 0;
     }
     path[n] = '\0';

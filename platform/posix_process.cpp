@@ -1,17 +1,15 @@
-// Processes, named mutexes and waits on POSIX systems.
+// Handles, processes and waits on POSIX systems.
 //
 // Handles are objects of this layer, kept in one table so that a stale or
 // made-up handle gives E_INVALID_HANDLE instead of a crash.  Processes are
 // started with posix_spawnp from a command line split as the Windows C
-// runtime splits it.  Named mutexes are open file description locks on one
-// file per name (see "Named mutexes on POSIX" in ARCHITECTURE.md).
-#include "platform/platform.h"
+// runtime splits it.  The named mutexes are in posix_mutex.cpp.
+#include "platform/posix_internal.h"
 
 #include "base/codepage.h"
 
 #include <fcntl.h>
 #include <poll.h>
-#include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -23,8 +21,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <map>
-#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -33,56 +29,15 @@ extern char **environ;
 
 namespace zp {
 
+namespace posix {
+
+std::mutex g_lock;
+
 namespace {
-
-unsigned errno_code(int e) {
-    switch (e) {
-    case ENOENT: return E_FILE_NOT_FOUND;
-    case ENOTDIR: return E_PATH_NOT_FOUND;
-    case EACCES: case EPERM: case EISDIR: return E_ACCESS_DENIED;
-    case EMFILE: case ENFILE: return E_TOO_MANY_OPEN_FILES;
-    case ENOMEM: case EAGAIN: return E_NOT_ENOUGH_MEMORY;
-    case ENOEXEC: return 193;  // ERROR_BAD_EXE_FORMAT
-    case ENAMETOOLONG: return E_FILENAME_EXCED_RANGE;
-    case EINVAL: return E_INVALID_PARAMETER;
-    default: return E_INVALID_FUNCTION;
-    }
-}
-
-bool fail(unsigned code) {
-    set_last_error(code);
-    return false;
-}
-
-struct named_mutex;
-
-struct object {
-    enum kind_t { PROCESS, THREAD, MUTEX } kind;
-    pid_t pid = 0;           // PROCESS
-    bool ended = false;      // PROCESS: reaped
-    int status = 0;          // PROCESS: wait status once reaped
-    named_mutex *mutex = nullptr;  // MUTEX
-};
-
-// The state of one mutex name in this process, shared by all its handles.
-struct named_mutex {
-    std::string name;
-    std::string path;        // empty for an unnamed mutex
-    int fd = -1;             // holder lock on HOLD_BYTE; OWN_BYTE while owned
-    unsigned handles = 0;
-    unsigned recursion = 0;  // ownership count of `owner`
-    pthread_t owner{};
-};
-
-constexpr off_t OWN_BYTE = 0;
-constexpr off_t HOLD_BYTE = 1;
-
-std::mutex g_lock;  // guards everything below
 // Never destroyed: handles stay valid while other modules' static
 // destructors still close them at exit.
 std::set<object *> &g_objects = *new std::set<object *>;
-std::map<std::string, named_mutex *> &g_names = *new std::map<std::string, named_mutex *>;
-std::vector<pid_t> g_orphans;  // ended handles closed before their process was reaped
+}  // namespace
 
 object *find_object(os_handle h) {
     auto *o = static_cast<object *>(h);
@@ -93,6 +48,26 @@ os_handle add_object(object *o) {
     g_objects.insert(o);
     return o;
 }
+
+long now_ms() {
+    struct timespec ts;
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+void nap(unsigned ms) {
+    struct timespec ts{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
+    while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
+}
+
+}  // namespace posix
+
+using namespace posix;
+
+namespace {
+
+std::vector<pid_t> g_orphans;  // ended handles closed before their process was reaped
 
 // Reap the processes whose handles were closed while they ran.
 void sweep_orphans() {
@@ -119,35 +94,6 @@ bool poll_process(object *o) {
         o->status = 0;
     }
     return o->ended;
-}
-
-long now_ms() {
-    struct timespec ts;
-    ::clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
-
-void nap(unsigned ms) {
-    struct timespec ts{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
-    while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
-    }
-}
-
-// Poll `ready` until it holds or `ms` have passed, with short naps.
-template <class F>
-bool poll_until(unsigned ms, F &&ready) {
-    long start = now_ms();
-    unsigned step = 1;
-    for (;;) {
-        if (ready()) return true;
-        long passed = now_ms() - start;
-        if (ms != WAIT_FOREVER && passed >= static_cast<long>(ms)) return false;
-        unsigned pause = step;
-        if (ms != WAIT_FOREVER && static_cast<long>(pause) > static_cast<long>(ms) - passed)
-            pause = static_cast<unsigned>(static_cast<long>(ms) - passed);
-        nap(pause ? pause : 1);
-        if (step < 10) step *= 2;
-    }
 }
 
 // A command line split into arguments as the Windows C runtime does it: the
@@ -225,15 +171,7 @@ bool spawn(const char *command_line, posix_spawn_file_actions_t *actions, pid_t 
     int rc = ::posix_spawnp(pid, argv[0], actions, &attr, argv.data(), environ);
     ::posix_spawnattr_destroy(&attr);
     if (rc != 0) {
-        unsigned code = errno_code(rc);
-        if (rc == ENOENT && std::strchr(argv[0], '/')) {
-            // A missing folder on the way is "path not found".
-            std::string dir(argv[0]);
-            dir.resize(dir.find_last_of('/') + 1);
-            struct stat st;
-            if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) code = E_PATH_NOT_FOUND;
-        }
-        return fail(code);
+        return fail(win_code(rc, argv[0]));
     }
     return true;
 }
@@ -250,140 +188,6 @@ unsigned status_code(int st) {
         }
     }
     return 0;
-}
-
-// ---- named mutexes ---------------------------------------------------------
-
-bool byte_lock(int fd, short type, off_t at, bool wait) {
-    struct flock fl;
-    std::memset(&fl, 0, sizeof fl);
-    fl.l_type = type;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = at;
-    fl.l_len = 1;
-    for (;;) {
-        if (::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) == 0) return true;
-        if (errno != EINTR) return false;
-    }
-}
-
-// Another open description (of any process) holds the name.
-bool other_holder(int fd) {
-    struct flock fl;
-    std::memset(&fl, 0, sizeof fl);
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = HOLD_BYTE;
-    fl.l_len = 1;
-    if (::fcntl(fd, F_OFD_GETLK, &fl) != 0) return true;  // cannot tell: assume held
-    return fl.l_type != F_UNLCK;
-}
-
-// The folder of the lock files: on a memory file system that is not aged
-// by the temporary-file cleaners, one per user.
-bool mutex_folder(std::string *dir) {
-    struct stat st;
-    const char *base = (::stat("/dev/shm", &st) == 0 && S_ISDIR(st.st_mode)) ? "/dev/shm" : "/tmp";
-    *dir = std::string(base) + "/zumutex-" + std::to_string(static_cast<unsigned long>(::getuid()));
-    if (::mkdir(dir->c_str(), 0700) != 0 && errno != EEXIST) return fail(errno_code(errno));
-    // Only a folder of our own, not a link someone else planted.
-    if (::lstat(dir->c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
-        (st.st_mode & 022))
-        return fail(E_ACCESS_DENIED);
-    return true;
-}
-
-// The file of a name: letters, digits, '-' and '_' as they are, every other
-// byte as %XX; a long name is cut and completed by a hash of the whole name.
-std::string mutex_file(const char *name) {
-    static const char hex[] = "0123456789ABCDEF";
-    std::string s;
-    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(name); *p; ++p) {
-        if ((*p >= 'A' && *p <= 'Z') || (*p >= 'a' && *p <= 'z') || (*p >= '0' && *p <= '9') || *p == '-' ||
-            *p == '_') {
-            s += static_cast<char>(*p);
-        } else {
-            s += '%';
-            s += hex[*p >> 4];
-            s += hex[*p & 15];
-        }
-    }
-    if (s.size() > 200) {
-        std::uint64_t h = 14695981039346656037ULL;
-        for (const unsigned char *p = reinterpret_cast<const unsigned char *>(name); *p; ++p)
-            h = (h ^ *p) * 1099511628211ULL;
-        char tail[24];
-        std::snprintf(tail, sizeof tail, "~%016llX", static_cast<unsigned long long>(h));
-        s.resize(160);
-        s += tail;
-    }
-    return s + ".lock";
-}
-
-bool same_file(int fd, const std::string &path) {
-    struct stat a, b;
-    return ::fstat(fd, &a) == 0 && ::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-// Let go of a name's file; the last holder of all removes it.  Closing the
-// description drops its ownership and holder locks.
-void detach_file(int fd, const std::string &path) {
-    if (byte_lock(fd, F_WRLCK, HOLD_BYTE, false) && same_file(fd, path)) ::unlink(path.c_str());
-    ::close(fd);
-}
-
-// Open the file of a name and take a holder lock on it.  The lock is taken
-// before the file is checked to still be the one the name stands for, so a
-// file removed by its last holder meanwhile is never used.  -1 on failure.
-int attach_file(const std::string &path, bool create, bool *existed) {
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0), 0600);
-        if (fd < 0) {
-            fail(errno_code(errno));
-            return -1;
-        }
-        if (!byte_lock(fd, F_RDLCK, HOLD_BYTE, true)) {
-            fail(errno_code(errno));
-            ::close(fd);
-            return -1;
-        }
-        if (same_file(fd, path)) {
-            *existed = other_holder(fd);
-            return fd;
-        }
-        ::close(fd);
-    }
-    fail(E_ACCESS_DENIED);
-    return -1;
-}
-
-os_handle new_mutex_handle(named_mutex *m) {
-    ++m->handles;
-    auto *o = new object{object::MUTEX};
-    o->mutex = m;
-    return add_object(o);
-}
-
-bool try_own(named_mutex *m) {
-    pthread_t self = ::pthread_self();
-    if (m->recursion > 0) {
-        if (!::pthread_equal(m->owner, self)) return false;
-        ++m->recursion;
-        return true;
-    }
-    if (m->fd >= 0 && !byte_lock(m->fd, F_WRLCK, OWN_BYTE, false)) return false;
-    m->owner = self;
-    m->recursion = 1;
-    return true;
-}
-
-void drop_mutex_handle(named_mutex *m) {
-    if (--m->handles > 0) return;
-    if (!m->path.empty()) {
-        g_names.erase(m->name);
-        detach_file(m->fd, m->path);
-    }
-    delete m;
 }
 
 }  // namespace
@@ -458,7 +262,7 @@ bool terminate_process(os_handle process, unsigned code) {
     object *o = find_object(process);
     if (!o || o->kind != object::PROCESS) return fail(E_INVALID_HANDLE);
     if (poll_process(o)) return fail(E_ACCESS_DENIED);
-    if (::kill(o->pid, SIGKILL) != 0) return fail(errno_code(errno));
+    if (::kill(o->pid, SIGKILL) != 0) return fail(win_code(errno));
     return true;
 }
 
@@ -466,15 +270,15 @@ bool run_redirected(const char *command_line, char *out, unsigned out_size, unsi
                     unsigned err_size, unsigned *err_len) {
     *out_len = *err_len = 0;
     int in[2], o[2], e[2];
-    if (::pipe2(in, O_CLOEXEC) != 0) return fail(errno_code(errno));
+    if (::pipe2(in, O_CLOEXEC) != 0) return fail(win_code(errno));
     if (::pipe2(o, O_CLOEXEC) != 0) {
         ::close(in[0]);
         ::close(in[1]);
-        return fail(errno_code(errno));
+        return fail(win_code(errno));
     }
     if (::pipe2(e, O_CLOEXEC) != 0) {
         for (int fd : {in[0], in[1], o[0], o[1]}) ::close(fd);
-        return fail(errno_code(errno));
+        return fail(win_code(errno));
     }
     posix_spawn_file_actions_t actions;
     ::posix_spawn_file_actions_init(&actions);
@@ -594,83 +398,6 @@ int shell_open(const char *file, int show_mode) {
     }
     close_handle(pi.process);
     return result;
-}
-
-// ---- named mutexes ----------------------------------------------------------------
-
-os_handle mutex_create(const char *name, bool initial_owner) {
-    std::lock_guard<std::mutex> guard(g_lock);
-    if (!name || !*name) {
-        // An unnamed mutex: only its own handles reach it.
-        auto *m = new named_mutex;
-        os_handle h = new_mutex_handle(m);
-        if (initial_owner) try_own(m);
-        set_last_error(E_SUCCESS);
-        return h;
-    }
-    auto it = g_names.find(name);
-    if (it != g_names.end()) {
-        os_handle h = new_mutex_handle(it->second);
-        set_last_error(E_ALREADY_EXISTS);
-        return h;
-    }
-    std::string dir;
-    if (!mutex_folder(&dir)) return nullptr;
-    auto *m = new named_mutex;
-    m->name = name;
-    m->path = dir + "/" + mutex_file(name);
-    bool existed = false;
-    m->fd = attach_file(m->path, true, &existed);
-    if (m->fd < 0) {
-        delete m;
-        return nullptr;
-    }
-    g_names[m->name] = m;
-    os_handle h = new_mutex_handle(m);
-    if (initial_owner && !existed) try_own(m);
-    set_last_error(existed ? E_ALREADY_EXISTS : E_SUCCESS);
-    return h;
-}
-
-os_handle mutex_open(const char *name) {
-    std::lock_guard<std::mutex> guard(g_lock);
-    if (!name || !*name) {
-        fail(E_INVALID_PARAMETER);
-        return nullptr;
-    }
-    auto it = g_names.find(name);
-    if (it != g_names.end()) return new_mutex_handle(it->second);
-    std::string dir;
-    if (!mutex_folder(&dir)) return nullptr;
-    std::string path = dir + "/" + mutex_file(name);
-    bool existed = false;
-    int fd = attach_file(path, false, &existed);
-    if (fd < 0) {
-        if (last_error() == E_PATH_NOT_FOUND) set_last_error(E_FILE_NOT_FOUND);
-        return nullptr;
-    }
-    if (!existed) {
-        // Left behind by a process that ended without removing it.
-        detach_file(fd, path);
-        fail(E_FILE_NOT_FOUND);
-        return nullptr;
-    }
-    auto *m = new named_mutex;
-    m->name = name;
-    m->path = path;
-    m->fd = fd;
-    g_names[m->name] = m;
-    return new_mutex_handle(m);
-}
-
-bool mutex_release(os_handle h) {
-    std::lock_guard<std::mutex> guard(g_lock);
-    object *o = find_object(h);
-    if (!o || o->kind != object::MUTEX) return fail(E_INVALID_HANDLE);
-    named_mutex *m = o->mutex;
-    if (m->recursion == 0 || !::pthread_equal(m->owner, ::pthread_self())) return fail(E_NOT_OWNER);
-    if (--m->recursion == 0 && m->fd >= 0) byte_lock(m->fd, F_UNLCK, OWN_BYTE, false);
-    return true;
 }
 
 // ---- no message queue on POSIX ---------------------------------------------------

@@ -70,17 +70,8 @@ ZU_API char *ZU_CALL ZuGetErrorLogPath(char *buffer, unsigned size) {
         }
         if (zu_get_module_file_name(buffer, size) != 0) RE("ZuGetErrorLogPath");
         // The folder part: up to and including the last separator.
-        char *last = nullptr;
-        for (char *p = buffer; *p; ++p)
-#ifdef _WIN32
-            if (*p == '\\' || *p == ':') last = p;
-#else
-            if (*p == '/') last = p;
-#endif
-        if (last)
-            last[1] = '\0';
-        else
-            buffer[0] = '\0';
+        const char *last = zp::last_separator(buffer);
+        buffer[last ? last - buffer + 1 : 0] = '\0';
         if (std::strlen(buffer) + 5 > size) {
             RE("ZuGetErrorLogPath");
             return buffer;

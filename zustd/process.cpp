@@ -16,10 +16,6 @@ constexpr unsigned TIMER_MINIMUM_MS = 10;   // the shortest thread timer
 unsigned hex32(const void *p) { return static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(p)); }
 unsigned hex32(std::uintptr_t v) { return static_cast<unsigned>(v); }
 
-const char *system_text(unsigned code) {
-    return zu_call([&] { return GetLastError2Message(code); });
-}
-
 // ---- the message queue --------------------------------------------------------
 
 unsigned g_message_count = 0;
@@ -70,7 +66,7 @@ void sleep_timer_routine(std::uintptr_t id) {
         sleep_slot *slot = find_sleep_slot(id);
         if (!zp::kill_thread_timer(id)) {
             unsigned code = zp::last_error();
-            write_error_log("%s Error KillTimer() zuSleep_01() %s\r\n", now_string(), system_text(code));
+            write_error_log("%s Error KillTimer() zuSleep_01() %s\r\n", now_string(), zu_system_text(code));
         }
         if (slot) {
             slot->armed = false;
@@ -174,7 +170,7 @@ int start_program(const char *command_line, int show, bool wait, unsigned slice_
     }
     if (code != 0 || !pi.process) {
         err(9, "error ZuCreateProcess00() zustd.dll cmd=%s error_code=%u error_message=%s", cmd, code,
-            system_text(code));
+            zu_system_text(code));
         return static_cast<int>(code);
     }
     if (wait) {
