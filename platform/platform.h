@@ -282,3 +282,12 @@ bool find_window_class(const char *class_name);
 int force_foreground_window(void *window);
 
 }  // namespace zp
+
+// ---- the process command line ----------------------------------------------
+
+namespace zp {
+// The command line the process was started with.  Windows: as the system
+// keeps it.  POSIX: the arguments joined by blanks, an argument that holds a
+// blank or is empty enclosed in double quotes.  Valid for the process's life.
+const char *command_line();
+}  // namespace zp

@@ -338,3 +338,9 @@ bool utf8_to_sjis(const char *utf8, char *out, std::size_t size) {
     return ok;
 }
 }  // namespace zp
+
+// ---- the process command line ----------------------------------------------
+
+namespace zp {
+const char *command_line() { return GetCommandLineA(); }
+}  // namespace zp
