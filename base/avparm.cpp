@@ -78,12 +78,12 @@ char *zu_read_escapes(char *text) {
     return text;
 }
 
-void avparm(char **args, avtable *t) {
+void avparm(char **args, avtable *t, bool program_first) {
     std::memset(t, 0, sizeof *t);
     int n = 0;
     for (char **p = args; p && *p; ++p) {
         char *a = *p;
-        if (a[0] == '/') {
+        if (a[0] == '/' && !(program_first && p == args)) {
             int i = av_index(ub(a[1]));
             ++t->options;
             if (i < 0) {

@@ -24,7 +24,9 @@ int av_index(int letter);
 // Clears the tables and parses the null-terminated argument list into them,
 // decoding in place.  Positional arguments beyond the table are reported and
 // dropped; an option whose letter is not a letter is reported and not stored.
-void avparm(char **args, avtable *t);
+// With program_first the first argument is the program (positional 0) even
+// when it begins with `/`, as a POSIX program path does.
+void avparm(char **args, avtable *t, bool program_first = false);
 
 // Reads `count` hexadecimal digits (either case) at `digits`.  When one of
 // them is not a hexadecimal digit (a terminator included) the text from

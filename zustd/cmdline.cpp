@@ -43,7 +43,7 @@ ZU_API int ZuAVParm(void) {
         // A field takes at least one byte and one blank.
         char *args[LINE_SIZE / 2 + 1];
         if (!str2pp(g_line, " ", LINE_SIZE / 2, args)) return 1;
-        avparm(args, &g_av);
+        avparm(args, &g_av, true);
         return 1;
     });
 }
