@@ -2,6 +2,7 @@
 // checks, trimming and formatters.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -45,6 +46,11 @@ TEST(Jis, ShiftJisToJis) {
     // A lead byte without a second byte goes out as single bytes.
     EXPECT_EQ(s2j("\x82 a\x82"), "\x82 a\x82");
     EXPECT_EQ(zt::report_of([] { EXPECT_EQ(ZuSJis2Jis(nullptr), nullptr); }), "(none)");
+#ifdef _WIN32
+    // The notice is a box, shown and answered.
+    auto boxes = zt::boxes_seen();
+    EXPECT_NE(std::find(boxes.begin(), boxes.end(), "PGM ERROR ZuSJis2Jis()"), boxes.end());
+#endif
     // Output above 1014 bytes is a notice; 1010 bytes of ASCII fit.
     EXPECT_EQ(s2j(std::string(1010, 'a')), std::string(1010, 'a'));
     std::string full;
