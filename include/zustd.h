@@ -47,4 +47,61 @@ ZU_API int MSecTimerStart(void);
 ZU_API int MSecTimerEnd(void);
 ZU_API int ZU_CALL SetAbsoluteForegroundWindow2(void *window);
 
+/* ---- command line ----
+ * ZuAVParm splits the process command line at blanks (double quotes group)
+ * into options and positional arguments, which the other calls query until
+ * the next ZuAVParm.  An argument that begins with `/` is an option: its
+ * second character is the letter (either case), the rest its value.  Every
+ * other argument is positional, numbered from 0 (the program).  So an
+ * absolute path is positional only when written `\/path` (the backslash is
+ * dropped), on Linux as on Windows.  Option values and positional arguments
+ * from 1 on are decoded: `0x` and four hexadecimal digits give two bytes,
+ * `\x` and two digits one byte, a backslash keeps the character after it
+ * from starting an escape; then CR LF and `&DA` become LF.  On Linux the
+ * command line is the program's arguments joined by blanks, an argument
+ * that holds a blank or is empty enclosed in double quotes. */
+ZU_API int ZuAVParm(void);
+ZU_API int ZU_CALL ZuAVOpt(char letter);
+ZU_API const char *ZU_CALL ZuAVOptDt(char letter);
+ZU_API char ZU_CALL ZuAVOptOff(char letter);
+ZU_API const char *ZU_CALL ZuAVFile(int index);
+ZU_API int ZuAVFileN(void);
+ZU_API int ZuAVFileNOpt(void);
+ZU_API const char *ZuGetCommandLine(void);
+ZU_API const char *ZU_CALL ExtractExeName(const char *command_line);
+ZU_API const char *ZU_CALL ExtractCmdLine(const char *command_line);
+ZU_API int ZU_CALL ZuGetModuleFileName(char *buffer, unsigned size);
+ZU_API int ZU_CALL GetProcessNameFromPath(char *out, unsigned size, const char *path);
+
+/* ---- Japanese text ----
+ * Results named static stay valid until the next call of the same function.
+ * ZuSJis2Jis writes the geta mark (JIS 0x222E) for a double-byte character
+ * that has no JIS code; ZuJis2SJis writes ## for a code it cannot map. */
+ZU_API char *ZU_CALL ZuJis2SJis(const char *jis);
+ZU_API char *ZU_CALL ZuSJis2Jis(const char *sjis);
+ZU_API const char *ZU_CALL KanaMuddyConvert(const char *kana, const char *mark);
+ZU_API int ZU_CALL RtvKanjiFlag(const char *text, int position);
+ZU_API char *ZU_CALL RtvDigitStr(const char *text);
+ZU_API int ZU_CALL ZuIsValidStr(char *text);
+ZU_API int ZU_CALL ZuIsAlphaChar(char c);
+ZU_API int ZU_CALL ZuIsAlphaStr(const char *text);
+ZU_API int ZU_CALL ZuIsPathFileChar(char c);
+ZU_API int ZU_CALL ZuIsPathFileStr(const char *text);
+ZU_API int ZU_CALL ZuIsWAlpha(const char *c);
+ZU_API int ZU_CALL ZuIsAddressStr(const char *text);
+ZU_API int ZU_CALL JTrim(char *text, unsigned size);
+ZU_API char *ZU_CALL MTrim(char *text);
+ZU_API int ZU_CALL Zip2String(unsigned first, unsigned second, char *out);
+ZU_API int ZU_CALL Zip2String7(unsigned first, unsigned second, unsigned third, char *out);
+ZU_API int ZU_CALL Digit2OCRString(int value, char *out);
+ZU_API float ZU_CALL AmountRepair(const char *amount);
+ZU_API unsigned ZU_CALL StrHexToVal(const char *hex);
+ZU_API char ZU_CALL ToUpper(char c);
+ZU_API char ZU_CALL ToLower(char c);
+ZU_API unsigned ZU_CALL StrLen(const char *text);
+ZU_API int ZU_CALL StrStr(const char *text, const char *pattern);
+ZU_API char *ZU_CALL ZuStrTok(char *text, const char *delimiters);
+ZU_API char *ZU_CALL ZuStrChg(const char *text, const char *pattern, const char *replacement);
+
+
 #endif

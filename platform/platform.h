@@ -290,4 +290,10 @@ bool locale_is_utf8();
 // Sets the process's character type to UTF-8 or to plain bytes ("C"), so that
 // what the libraries print follows a program's choice.  Windows: no effect.
 void set_locale_utf8(bool utf8);
+
+// ---- the process command line ---------------------------------------------
+// The command line the process was started with.  Windows: as the system
+// keeps it.  POSIX: the arguments joined by blanks, an argument that holds a
+// blank or is empty enclosed in double quotes.  Valid for the process's life.
+const char *command_line();
 }  // namespace zp

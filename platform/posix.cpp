@@ -476,4 +476,35 @@ bool locale_is_utf8() {
 }
 
 void set_locale_utf8(bool utf8) { std::setlocale(LC_CTYPE, utf8 ? "C.UTF-8" : "C"); }
+
+// ---- the process command line ----------------------------------------------
+
+const char *command_line() {
+    static std::string line;
+    static bool read = false;
+    if (read) return line.c_str();
+    read = true;
+    std::string raw;
+    int fd = ::open("/proc/self/cmdline", O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        char buf[4096];
+        ssize_t n;
+        while ((n = ::read(fd, buf, sizeof buf)) > 0) raw.append(buf, static_cast<std::size_t>(n));
+        ::close(fd);
+    }
+    // The arguments end in a NUL each.
+    std::size_t start = 0;
+    while (start < raw.size()) {
+        std::size_t end = raw.find('\0', start);
+        if (end == std::string::npos) end = raw.size();
+        std::string arg = raw.substr(start, end - start);
+        if (!line.empty()) line += ' ';
+        if (arg.empty() || arg.find(' ') != std::string::npos)
+            line += '"' + arg + '"';
+        else
+            line += arg;
+        start = end + 1;
+    }
+    return line.c_str();
+}
 }  // namespace zp

@@ -343,4 +343,8 @@ namespace zp {
 bool use_user_locale() { return false; }
 bool locale_is_utf8() { return false; }
 void set_locale_utf8(bool) {}
+
+// ---- the process command line ----------------------------------------------
+
+const char *command_line() { return GetCommandLineA(); }
 }  // namespace zp
