@@ -185,10 +185,25 @@ TEST(PatternText, RefusalsNameTheirLine) {
     void *h = load("a_b\nc_d\n", 4);
     EXPECT_EQ(table(h), "H17/2:- a>b c>d");
     ZuWGYTerm(h);
+    // However long the text, the table is not written past.
+    std::string many;
+    for (int i = 0; i < 2000; ++i) many += "a_b\n";
+    EXPECT_EQ(refusal(many, WGY_FILE_RECORDS), "パターンファイルの行数が，オーバーしました 767 行までです\n");
     // Fewer than three records: refused before anything is read.
     for (int capacity : {2, 0, -1})
         EXPECT_EQ(refusal("a_b\n", capacity), "パターンのレコード数 " + std::to_string(capacity) +
                                                   " が少なすぎます．3 以上を指定して下さい\n");
+}
+
+TEST(PatternText, OptionTexts) {
+    // Escapes, wildcards, classes, separators, named characters and values.
+    u16 value[] = {'\\', '_', '[', 'a', '-', 'b', ']', '_', '2', '&', 'S', 'P', '\\', 'x', '4', '1', '?', 0};
+    EXPECT_TRUE(wgy_compile_option(value));
+    EXPECT_EQ(codes(value), "_<1><5><3>ab<6>2 A<8>");
+    u16 continued[] = {'a', '{', 'C', 'N', 'T', '}', 0};
+    wgy_free(wgy_load_string("*\na_b\n", 10));  // the last load read two lines
+    EXPECT_EQ(zt::report_of([&] { wgy_compile_option(continued); }),
+              line_message("チェンジパターン{CHGPTN}のない行 (%u 行目) にチェンジパターン継続{CNT}が入っています", 3));
 }
 
 TEST(PatternText, ProgressLinesAndFiles) {
