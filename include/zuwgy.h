@@ -4,4 +4,17 @@
 
 #include "zucall.h"
 
+/* Loads a pattern file or a pattern text into a new pattern handle of
+ * `capacity` records (at least 3); a faulty text is reported. */
+ZU_API void *ZU_CALL ZuWGYInit(const char *file_name, int capacity);
+ZU_API void *ZU_CALL ZuWGYInitStr(const char *text, int capacity);
+/* Converts text by every group of the handle in turn.  The result lives
+ * until the next call; null when the text, or the text a group makes, is
+ * longer than 16383 bytes (also for a null handle or text). */
+ZU_API const char *ZU_CALL ZuWGYStr(void *handle, const char *text);
+/* Frees the handle (null is allowed); 0. */
+ZU_API int ZU_CALL ZuWGYTerm(void *handle);
+/* The text with each of / : > < | " ? * \ replaced by an underscore. */
+ZU_API const char *ZU_CALL ConvertToFileNameString(const char *text);
+
 #endif
