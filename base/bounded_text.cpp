@@ -13,7 +13,7 @@ namespace {
 std::size_t sjis_cut(const char *s, std::size_t limit) {
     std::size_t i = 0;
     while (s[i] && i < limit) {
-        std::size_t step = zu_lead_byte(static_cast<unsigned char>(s[i])) && s[i + 1] ? 2 : 1;
+        std::size_t step = zu_char_len(s + i);
         if (i + step > limit) break;
         i += step;
     }

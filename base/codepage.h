@@ -8,3 +8,9 @@ inline bool zu_lead_byte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (
 
 // A valid second byte of a double-byte character of code page 932.
 inline bool zu_trail_byte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+
+// Bytes of the character that starts at `s`: 2 for a lead byte followed by
+// another byte, else 1 (a lead byte before the terminator stands alone).
+inline unsigned zu_char_len(const char *s) {
+    return zu_lead_byte(static_cast<unsigned char>(s[0])) && s[1] ? 2 : 1;
+}

@@ -235,7 +235,7 @@ int split(char *text, const char *delimiters, int capacity, char **store) {
         }
         ++count;
         if (last) break;
-        std::size_t step = (zu_lead_byte(ub(*end)) && end[1]) ? 2 : 1;
+        std::size_t step = zu_char_len(end);
         if (store) *end = '\0';
         p = end + step;
     }
@@ -287,7 +287,7 @@ char *sjis_strstr(const char *text, const char *needle) {
     for (const char *p = text;;) {
         if (std::strncmp(p, needle, n) == 0) return const_cast<char *>(p);
         if (!*p) return nullptr;
-        p += (zu_lead_byte(ub(*p)) && p[1]) ? 2 : 1;
+        p += zu_char_len(p);
     }
 }
 

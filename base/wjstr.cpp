@@ -707,7 +707,7 @@ constexpr unsigned ZJ_WORK = 4096;
 bool in_set(const char *set, const char *ch) {
     for (std::size_t k = 0; set[k];) {
         if (zjstrcmp(nullptr, set + k, ch) == 0) return true;
-        k += (zu_lead_byte(static_cast<unsigned char>(set[k])) && set[k + 1]) ? 2 : 1;
+        k += zu_char_len(set + k);
     }
     return false;
 }
@@ -756,7 +756,7 @@ char *zjstrchg(char *str, const char *pattern) {
             std::memmove(str + i + 1, str + i + m, std::strlen(str + i + m) + 1);
             ++i;
         } else {
-            i += (zu_lead_byte(static_cast<unsigned char>(str[i])) && str[i + 1]) ? 2 : 1;
+            i += zu_char_len(str + i);
         }
     }
     return str;

@@ -24,16 +24,9 @@ namespace {
 // exactly, whatever the process locale.
 int fold(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
 
-// Bytes of the character at s: a double-byte character of code page 932
-// (lead byte 0x81-0x9F or 0xE0-0xFC) is one character, as the Windows search
-// sees it.
-std::size_t char_len(const char *s) {
-    unsigned char c = static_cast<unsigned char>(*s);
-    return zu_lead_byte(c) && s[1] ? 2 : 1;
-}
-
 bool same_char(const char *p, const char *n) {
-    std::size_t lp = char_len(p), ln = char_len(n);
+    // A double-byte character is one character, as the Windows search sees it.
+    std::size_t lp = zu_char_len(p), ln = zu_char_len(n);
     if (lp != ln) return false;
     if (lp == 2) return p[0] == n[0] && p[1] == n[1];
     return fold(static_cast<unsigned char>(*p)) == fold(static_cast<unsigned char>(*n));
@@ -51,13 +44,13 @@ bool match(const char *p, const char *n) {
             star_n = n;
         } else if (*p == '?') {
             ++p;
-            n += char_len(n);
+            n += zu_char_len(n);
         } else if (*p && same_char(p, n)) {
-            p += char_len(p);
-            n += char_len(n);
+            p += zu_char_len(p);
+            n += zu_char_len(n);
         } else if (star_p) {
             p = star_p;
-            star_n += char_len(star_n);
+            star_n += zu_char_len(star_n);
             n = star_n;
         } else {
             return false;

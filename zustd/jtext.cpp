@@ -12,7 +12,6 @@ namespace {
 
 inline unsigned char ub(char c) { return static_cast<unsigned char>(c); }
 // Steps over one character: two bytes for a lead byte that is not the last.
-inline std::size_t char_len(const char *p) { return zu_lead_byte(ub(p[0])) && p[1] ? 2 : 1; }
 
 const char ESC = '\x1B';
 
@@ -90,7 +89,7 @@ char *str_chg(const char *text, const char *pattern, const char *replacement) {
             step = zj_matched;
         } else {
             put = text + i;
-            put_len = step = char_len(text + i);
+            put_len = step = zu_char_len(text + i);
         }
         if (n + put_len >= CHG_SIZE) {
             err(9, "buffer full from ZuStrChg() max=%uまでです。", CHG_SIZE - 1);
@@ -107,7 +106,7 @@ char *str_chg(const char *text, const char *pattern, const char *replacement) {
 // 1-based position of the first match at a character start, or 0.
 int str_str(const char *text, const char *pattern) {
     if (!text || !pattern) return 0;
-    for (std::size_t i = 0; text[i]; i += char_len(text + i)) {
+    for (std::size_t i = 0; text[i]; i += zu_char_len(text + i)) {
         int r = zjstrcmp(nullptr, text + i, pattern);
         if (r == 0) return static_cast<int>(i) + 1;
         if (r == 2) return 0;  // the text ran out: no later start can match
@@ -186,7 +185,7 @@ ZU_API char *ZU_CALL ZuSJis2Jis(const char *sjis) {
         // A text cut inside a character: packing stops at its last lead
         // byte, so the text is packed without it and the byte goes out alone.
         std::size_t len = std::strlen(sjis), i = 0;
-        while (i < len && !(zu_lead_byte(ub(sjis[i])) && !sjis[i + 1])) i += char_len(sjis + i);
+        while (i < len && !(zu_lead_byte(ub(sjis[i])) && !sjis[i + 1])) i += zu_char_len(sjis + i);
         char lone = i < len ? sjis[i] : '\0';
         static char head[2048];
         const char *packed = sjis;
