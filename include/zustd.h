@@ -104,4 +104,40 @@ ZU_API char *ZU_CALL ZuStrTok(char *text, const char *delimiters);
 ZU_API char *ZU_CALL ZuStrChg(const char *text, const char *pattern, const char *replacement);
 
 
+/* ---- record files and buffers ----
+ * One current file at a time, shared by the Zuio calls: records are lines
+ * ending in CR LF, fields are separated by commas (no quoting).  The Zuio
+ * calls give 1 for success and 0 for failure; the BufferToFile calls give 0
+ * for success and 1 for failure.  ZuioReadField's buffer must hold the
+ * longest field (8188 bytes and its terminator suffice). */
+ZU_API int ZU_CALL ZuioReadOpen(const char *name);
+ZU_API int ZU_CALL ZuioWriteOpen(const char *name);
+ZU_API int ZU_CALL ZuioWriteAppendOpen(const char *name);
+ZU_API int ZuioReadRecord(void);
+ZU_API char *ZuioReadRecord2(void);
+ZU_API int ZU_CALL ZuioReadField(char *field);
+ZU_API int ZU_CALL ZuioWrite(const char *text);
+ZU_API int ZU_CALL ZuioWriteFix(const char *text, int length);
+ZU_API int ZuioWriteFieldDelimiter(void);
+ZU_API int ZuioWriteRecordDelimiter(void);
+ZU_API int ZuioClose(void);
+ZU_API int ZU_CALL BufferToFile(const char *text, const char *name);
+ZU_API int ZU_CALL BufferToFileAppend(const char *text, const char *name);
+ZU_API int ZU_CALL BufferToFileB(const char *buffer, const char *name, unsigned length);
+ZU_API int ZU_CALL BufferToFileBAppend(const char *buffer, const char *name, unsigned length);
+ZU_API char *ZU_CALL FileToBuffer(const char *name, char *buffer);
+ZU_API unsigned ZU_CALL RtvFLen(const char *name);
+ZU_API int ZU_CALL ColCheckDup(const int *list, int count);
+ZU_API int ZU_CALL ColCheckZero(const int *list, int count);
+ZU_API int ZU_CALL ColCheckMax(const int *list, int count, int maximum);
+ZU_API int *ZU_CALL IntSort(int *list, int count);
+ZU_API const char *ZU_CALL IntDisp(const int *list, int count);
+ZU_API int ZU_CALL IntLen(const int *list);
+ZU_API int ZU_CALL IntChr(const int *list, int value);
+ZU_API int ZU_CALL IntSwap(int *a, int *b);
+ZU_API int ZU_CALL RowCol2Pos(int columns, int row, int column);
+ZU_API int ZU_CALL Pos2Row(int columns, int position);
+ZU_API int ZU_CALL Pos2Col(int columns, int position);
+
+
 #endif
