@@ -82,6 +82,8 @@ bool fill_find(const std::string &dir, const char *name, find_data *fd) {
     std::memset(fd, 0, sizeof *fd);
     fd->attributes = S_ISDIR(st.st_mode) ? ATTR_DIRECTORY : ATTR_ARCHIVE;
     if (access(full.c_str(), W_OK) != 0 && errno == EACCES) fd->attributes |= ATTR_READONLY;
+    struct stat lst;
+    if (::lstat(full.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) fd->attributes |= ATTR_REPARSE_POINT;
     if (name[0] == '.' && std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0)
         fd->attributes |= ATTR_HIDDEN;
     fd->creation_time = to_filetime(st.st_ctim);
