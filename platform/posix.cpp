@@ -380,17 +380,7 @@ unsigned format_message(unsigned code, char *buf, unsigned size) {
 void local_time(system_time *t) {
     struct timeval tv;
     ::gettimeofday(&tv, nullptr);
-    struct tm tm;
-    time_t secs = tv.tv_sec;
-    ::localtime_r(&secs, &tm);
-    t->year = static_cast<std::uint16_t>(tm.tm_year + 1900);
-    t->month = static_cast<std::uint16_t>(tm.tm_mon + 1);
-    t->day_of_week = static_cast<std::uint16_t>(tm.tm_wday);
-    t->day = static_cast<std::uint16_t>(tm.tm_mday);
-    t->hour = static_cast<std::uint16_t>(tm.tm_hour);
-    t->minute = static_cast<std::uint16_t>(tm.tm_min);
-    t->second = static_cast<std::uint16_t>(tm.tm_sec);
-    t->milliseconds = static_cast<std::uint16_t>(tv.tv_usec / 1000);
+    filetime_to_local(to_filetime({tv.tv_sec, static_cast<long>(tv.tv_usec) * 1000}), t);
 }
 
 const char *get_env(const char *name) { return std::getenv(name); }

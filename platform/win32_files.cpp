@@ -1,6 +1,7 @@
 // Whole-file operations, drives and file times on Windows: CopyFileA,
 // SHFileOperationA, GetLogicalDriveStringsA and the file-time calls.
 #include "platform/platform.h"
+#include "platform/win32_internal.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -79,14 +80,7 @@ bool filetime_to_local(std::uint64_t filetime, system_time *t) {
     FILETIME utc = to_ft(filetime), local;
     SYSTEMTIME s;
     if (!::FileTimeToLocalFileTime(&utc, &local) || !::FileTimeToSystemTime(&local, &s)) return false;
-    t->year = s.wYear;
-    t->month = s.wMonth;
-    t->day_of_week = s.wDayOfWeek;
-    t->day = s.wDay;
-    t->hour = s.wHour;
-    t->minute = s.wMinute;
-    t->second = s.wSecond;
-    t->milliseconds = s.wMilliseconds;
+    win::from_systemtime(s, t);
     return true;
 }
 
