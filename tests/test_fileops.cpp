@@ -139,6 +139,26 @@ TEST(Compare, Results) {
     EXPECT_EQ(ZuFileComp(a.c_str(), e.c_str()), 2);
     EXPECT_EQ(ZuFileComp(a.c_str(), join(d, "none").c_str()), -1);
     EXPECT_EQ(ZuFileComp(join(d, "none").c_str(), a.c_str()), -1);
+
+    // With option L on the command line, files of different lengths are
+    // compared byte for byte up to the shorter one's end.
+    zt::write_file("cmp10", "0123456789");
+    zt::write_file("cmp11", "0123456789x");
+    zt::write_file("cmp11b", "0123x56789x");
+    auto zucomp = [](const std::string &args) {
+        std::string out = zt::join(zt::work_dir(), "zucomp.txt");
+#ifdef _WIN32
+        std::string prog = zt::join(zt::bin_dir(), "zucomp.exe");
+#else
+        std::string prog = zt::join(zt::bin_dir(), "zucomp");
+#endif
+        EXPECT_EQ(zt::run("\"" + prog + "\" " + args + " > \"" + out + "\""), 0);
+        std::string text = zt::read_file(out);
+        return text.substr(0, text.find_first_of("\r\n"));
+    };
+    EXPECT_EQ(zucomp("cmp10 cmp11"), "2");
+    EXPECT_EQ(zucomp("/L cmp10 cmp11"), "0");
+    EXPECT_EQ(zucomp("cmp10 /L cmp11b"), "1");
 }
 
 TEST(Dumps, RowsAndCharacterColumn) {

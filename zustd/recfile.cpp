@@ -97,7 +97,7 @@ int open_current(const char *name, int mode) {
 
 int write_text(const char *text) {
     if (!have_file()) return 0;
-    return g_file->write(text) == 0 ? 1 : 0;
+    return g_file->write(text ? text : "") == 0 ? 1 : 0;
 }
 
 // Writes the whole buffer (a length of 0: up to its terminator) into a file
@@ -105,11 +105,14 @@ int write_text(const char *text) {
 int buffer_to_file(const char *buffer, const char *name, unsigned length, bool append) {
     ZUIO f;
     if (!f.open(name, append ? ZUIO_APPEND : ZUIO_CREATE, 0)) return 1;
+    if (!buffer) {
+        buffer = "";
+        length = 0;
+    }
     int failed = 0;
     if (length == 0) {
         failed = f.write(buffer);
     } else if (zp::lwrite(f.handle, buffer, length) != length) {
-        failed = 1;
         f.close();
         err(9, "書き込みエラー:'%s'", name);
         return 1;
@@ -167,7 +170,7 @@ ZU_API int ZU_CALL ZuioWriteFix(const char *text, int length) {
             length = length < 0 ? 0 : FIX_SIZE;
         }
         std::memset(g_fix, ' ', FIX_SIZE);
-        std::size_t n = strnlen(text, static_cast<std::size_t>(length));
+        std::size_t n = text ? strnlen(text, static_cast<std::size_t>(length)) : 0;
         std::memcpy(g_fix, text, n);
         g_fix[length] = '\0';
         return write_text(g_fix);
