@@ -4,6 +4,7 @@
 // and cutting a log to its tail.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
