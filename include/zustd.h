@@ -104,4 +104,91 @@ ZU_API char *ZU_CALL ZuStrTok(char *text, const char *delimiters);
 ZU_API char *ZU_CALL ZuStrChg(const char *text, const char *pattern, const char *replacement);
 
 
+/* ---- record files and buffers ----
+ * One current file at a time, shared by the Zuio calls: records are lines
+ * ending in CR LF, fields are separated by commas (no quoting).  The Zuio
+ * calls give 1 for success and 0 for failure; the BufferToFile calls give 0
+ * for success and 1 for failure.  ZuioReadField's buffer must hold the
+ * longest field (8188 bytes and its terminator suffice). */
+ZU_API int ZU_CALL ZuioReadOpen(const char *name);
+ZU_API int ZU_CALL ZuioWriteOpen(const char *name);
+ZU_API int ZU_CALL ZuioWriteAppendOpen(const char *name);
+ZU_API int ZuioReadRecord(void);
+ZU_API char *ZuioReadRecord2(void);
+ZU_API int ZU_CALL ZuioReadField(char *field);
+ZU_API int ZU_CALL ZuioWrite(const char *text);
+ZU_API int ZU_CALL ZuioWriteFix(const char *text, int length);
+ZU_API int ZuioWriteFieldDelimiter(void);
+ZU_API int ZuioWriteRecordDelimiter(void);
+ZU_API int ZuioClose(void);
+ZU_API int ZU_CALL BufferToFile(const char *text, const char *name);
+ZU_API int ZU_CALL BufferToFileAppend(const char *text, const char *name);
+ZU_API int ZU_CALL BufferToFileB(const char *buffer, const char *name, unsigned length);
+ZU_API int ZU_CALL BufferToFileBAppend(const char *buffer, const char *name, unsigned length);
+ZU_API char *ZU_CALL FileToBuffer(const char *name, char *buffer);
+ZU_API unsigned ZU_CALL RtvFLen(const char *name);
+ZU_API int ZU_CALL ColCheckDup(const int *list, int count);
+ZU_API int ZU_CALL ColCheckZero(const int *list, int count);
+ZU_API int ZU_CALL ColCheckMax(const int *list, int count, int maximum);
+ZU_API int *ZU_CALL IntSort(int *list, int count);
+ZU_API const char *ZU_CALL IntDisp(const int *list, int count);
+ZU_API int ZU_CALL IntLen(const int *list);
+ZU_API int ZU_CALL IntChr(const int *list, int value);
+ZU_API int ZU_CALL IntSwap(int *a, int *b);
+ZU_API int ZU_CALL RowCol2Pos(int columns, int row, int column);
+ZU_API int ZU_CALL Pos2Row(int columns, int position);
+ZU_API int ZU_CALL Pos2Col(int columns, int position);
+
+
+/* ---- file operations ----
+ * Paths use the system's separator (`\` on Windows, `/` on Linux; Linux has
+ * no drives: a search without a start searches from `/`).  Texts named
+ * static stay valid until the next call of the same function.  Whatever
+ * replaces a file (copies, safe appends, restored bundles, a cut log) is
+ * written beside it first and takes its place only when complete.
+ * ZuFileCopy gives 0 or the system's error code; the shell calls give the
+ * shell's result (0 for success). */
+typedef struct ZuSystemTime {   /* SYSTEMTIME: local time */
+    unsigned short year, month, day_of_week, day, hour, minute, second, milliseconds;
+} ZuSystemTime;
+/* The search callback, __stdcall on Windows (ZU_CALL): called with two nulls
+ * when the search enters a folder (a result of 0 skips that folder and all
+ * below it), then once per match with the match's full path and its output
+ * line (the result is ignored). */
+typedef int (ZU_CALL *ZuSeekCallback)(const char *path, const char *line);
+ZU_API unsigned ZU_CALL ZuFileCopy(const char *source, const char *target);
+ZU_API int ZU_CALL ZuFileCopyAppend(const char *source, const char *target, int safe);
+ZU_API int ZU_CALL ZuFileCopySHFO(const char *source, const char *target);
+ZU_API int ZU_CALL ZuFileCopySHFO_Silent(const char *source, const char *target);
+ZU_API int ZU_CALL ZuDirDeleteSHFO(const char *path);
+ZU_API int ZU_CALL ZuRenameSHFO(const char *source, const char *target, int show_errors);
+ZU_API unsigned ZU_CALL ZuRename(const char *source, const char *target, int replace);
+ZU_API int ZU_CALL ZuFileStore(char *file, const char *bundle);
+ZU_API int ZU_CALL ZuFileReStore(const char *bundle, const char *folder);
+ZU_API int ZU_CALL ZuFileComp(const char *file1, const char *file2);
+ZU_API const char *ZU_CALL Dump(const void *buffer, unsigned length);
+ZU_API int ZU_CALL DumpFile(const char *input, const char *output);
+ZU_API int ZU_CALL DivideFile(int a, int b, int c, int d);
+ZU_API int ZU_CALL ZuSeekDir(const char *start, const char *pattern, const char *output);
+ZU_API int ZU_CALL ZuSeekDrive(const char *start, const char *pattern, const char *output);
+ZU_API int ZU_CALL ZuSeekDriveAll(const char *pattern, const char *output);
+ZU_API int ZU_CALL ZuSeekDirRtnProc(const char *start, const char *pattern, const char *output, ZuSeekCallback callback);
+ZU_API int ZU_CALL ZuSeekDriveAllRtnProc(const char *pattern, const char *output, ZuSeekCallback callback);
+ZU_API const char *ZU_CALL ZuSeekDriveNotUnderFolder(const char *path_pattern, const char *output);
+ZU_API int ZU_CALL RtvFileNameDigit(const char *name, int *start, int *end);
+ZU_API char *ZU_CALL FileNameUpDown(const char *name, char *output, int step, int width);
+ZU_API const char *ZU_CALL GetFileNameSequence(const char *name);
+ZU_API char *ZU_CALL OmitFExt(char *name);
+ZU_API char *ZU_CALL GetExistPath(char *path);
+ZU_API int ZU_CALL DirectoryExists(const char *path);
+ZU_API int ZU_CALL FExist(char *path);
+ZU_API const char *ZU_CALL ZuGetTempFileName(const char *path);
+ZU_API const char *ZU_CALL RtvFileTime(const char *name);
+ZU_API const char *ZU_CALL RtvFileDateTime(const char *name);
+ZU_API const char *ZU_CALL RtvFileDateTimeCreate(const char *name);
+ZU_API ZuSystemTime *ZU_CALL ZuGetFileDate(ZuSystemTime *time, const char *name);
+ZU_API int ZU_CALL ZuSetFileDate(const char *name, ZuSystemTime time);
+ZU_API int ZU_CALL ResizeLogFile(const char *name, unsigned maximum);
+
+
 #endif

@@ -296,4 +296,45 @@ void set_locale_utf8(bool utf8);
 // keeps it.  POSIX: the arguments joined by blanks, an argument that holds a
 // blank or is empty enclosed in double quotes.  Valid for the process's life.
 const char *command_line();
+
+// ---- whole-file operations, drives and file times -------------------------
+// Attribute of a reparse point (a junction or symbolic link; POSIX: a
+// symbolic link), as the find record gives it.
+constexpr std::uint32_t ATTR_REPARSE_POINT = 0x400;
+
+// Copy a file (CopyFileA): the target is replaced unless `fail_if_exists`,
+// the copy keeps the source's last-write time.  false on error.
+bool copy_file(const char *from, const char *to, bool fail_if_exists);
+// Put `from` in the place of `to`, replacing it in one step (MoveFileExA
+// with MOVEFILE_REPLACE_EXISTING; POSIX rename).  false on error.
+bool replace_file(const char *from, const char *to);
+
+// The shell's file operation (SHFileOperationA) on one name (and one
+// target; null for a delete).  `flags` are the FOF_ flags of the shell.
+// Copy: a source folder is copied with its whole tree; into a target that
+// is an existing folder the source goes below it under its own name.
+// Delete: a folder goes with its whole tree.  Rename: one name to another,
+// never over an existing one.  The last component of the source may hold
+// wildcards (copy and delete).  Returns the shell's result, 0 on success;
+// *aborted tells whether the user cancelled (never on POSIX, where the
+// result is the Windows code of the first failure).
+enum : unsigned { SHELL_COPY = 2, SHELL_DELETE = 3, SHELL_RENAME = 4 };
+int shell_file_operation(unsigned operation, const char *from, const char *to, unsigned flags, bool *aborted);
+
+// The roots of the logical drives as GetLogicalDriveStringsA gives them:
+// "A:\", "C:\", ... each ended by a NUL and the list by a second NUL;
+// POSIX: the one root "/".  Returns the length without the last NUL, or the
+// size needed when `size` is too small (then nothing is written).
+unsigned logical_drive_strings(char *buf, unsigned size);
+
+// Times (FILETIME values, UTC) of a file opened for itself alone (no
+// sharing on Windows); false when it cannot be opened.
+bool get_file_times(const char *name, std::uint64_t *creation, std::uint64_t *write);
+// Sets the last-write time.  *opened tells whether the file could be opened
+// (for itself alone, for writing); false when either step failed.
+bool set_file_write_time(const char *name, std::uint64_t write, bool *opened);
+// A FILETIME as local time, and a local time as a FILETIME; false when the
+// value cannot be converted.
+bool filetime_to_local(std::uint64_t filetime, system_time *t);
+bool local_to_filetime(const system_time *t, std::uint64_t *filetime);
 }  // namespace zp

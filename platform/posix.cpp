@@ -82,6 +82,8 @@ bool fill_find(const std::string &dir, const char *name, find_data *fd) {
     std::memset(fd, 0, sizeof *fd);
     fd->attributes = S_ISDIR(st.st_mode) ? ATTR_DIRECTORY : ATTR_ARCHIVE;
     if (access(full.c_str(), W_OK) != 0 && errno == EACCES) fd->attributes |= ATTR_READONLY;
+    struct stat lst;
+    if (::lstat(full.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) fd->attributes |= ATTR_REPARSE_POINT;
     if (name[0] == '.' && std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0)
         fd->attributes |= ATTR_HIDDEN;
     fd->creation_time = to_filetime(st.st_ctim);
@@ -378,17 +380,7 @@ unsigned format_message(unsigned code, char *buf, unsigned size) {
 void local_time(system_time *t) {
     struct timeval tv;
     ::gettimeofday(&tv, nullptr);
-    struct tm tm;
-    time_t secs = tv.tv_sec;
-    ::localtime_r(&secs, &tm);
-    t->year = static_cast<std::uint16_t>(tm.tm_year + 1900);
-    t->month = static_cast<std::uint16_t>(tm.tm_mon + 1);
-    t->day_of_week = static_cast<std::uint16_t>(tm.tm_wday);
-    t->day = static_cast<std::uint16_t>(tm.tm_mday);
-    t->hour = static_cast<std::uint16_t>(tm.tm_hour);
-    t->minute = static_cast<std::uint16_t>(tm.tm_min);
-    t->second = static_cast<std::uint16_t>(tm.tm_sec);
-    t->milliseconds = static_cast<std::uint16_t>(tv.tv_usec / 1000);
+    filetime_to_local(to_filetime({tv.tv_sec, static_cast<long>(tv.tv_usec) * 1000}), t);
 }
 
 const char *get_env(const char *name) { return std::getenv(name); }

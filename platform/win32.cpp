@@ -1,5 +1,6 @@
 // The operating-system layer on Windows: the real APIs.
 #include "platform/platform.h"
+#include "platform/win32_internal.h"
 
 #include <windows.h>
 
@@ -108,14 +109,7 @@ unsigned format_message(unsigned code, char *buf, unsigned size) {
 void local_time(system_time *t) {
     SYSTEMTIME s;
     ::GetLocalTime(&s);
-    t->year = s.wYear;
-    t->month = s.wMonth;
-    t->day_of_week = s.wDayOfWeek;
-    t->day = s.wDay;
-    t->hour = s.wHour;
-    t->minute = s.wMinute;
-    t->second = s.wSecond;
-    t->milliseconds = s.wMilliseconds;
+    win::from_systemtime(s, t);
 }
 
 const char *get_env(const char *name) {
