@@ -178,9 +178,17 @@ private:
 };
 
 // The live objects: a handle the exports are given must be one of them.
+// live_table gives the table object behind a handle; a handle that is not
+// an open table is a program error, never used.
+DBE *live_table(void *h, const char *function);
 void zdb_register(DBE *d);
 void zdb_unregister(DBE *d);
 bool zdb_is_live(const void *h);
+
+// The companion file of a table path: the extension (from the last '.' of
+// the file name) replaced by `ext` (".FIELD", ".INAME"); false when the
+// result would not fit a path.
+bool zdb_companion(char *out, const char *table_path, const char *ext);
 
 // Calls `f` for each line of a text file (CR LF or bare LF line ends).
 template <class F>
