@@ -136,7 +136,8 @@ public:
     // Flush / close every open index; rebuild every open index empty (clear table).
     void idx_flush_all();
     void idx_close_all();
-    void idx_rebuild_all();
+    // False when a build stopped after an ISAM report.
+    bool idx_rebuild_all();
 
     // ---- indexes ----
     // Opens one more index; its number, or 0 after an ISAM report.
@@ -147,7 +148,7 @@ public:
     int seek(const char *text);
     int seek_first(const char *text);
     int seek_next();
-    void reindex();
+    bool reindex();
     const char *index_path(int i) const;
     // Adds one part to the seek key: text (blank-padded to the part's width)
     // or an unsigned number right-aligned in it.

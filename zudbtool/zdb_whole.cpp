@@ -147,6 +147,14 @@ void each_value(char *line, const char *sep, F &&f) {
     f(start);
 }
 
+// After the table was replaced: rebuilds every index (a build that stopped
+// is reported, the table holding the new records), then goes to the top.
+void rebuild_indexes(DBE *d, const char *function) {
+    if (!d->reindex())
+        zdb_raise("インデックスが作成できません。テーブル %s は新しい内容です。zdbReIndex で作り直してください %s", d->path,
+                  function);
+}
+
 // Rebuilds every index, then goes to the top with the record loaded.
 void rebuild_and_top(DBE *d) {
     d->reindex();
@@ -169,7 +177,7 @@ ZU_API int ZU_CALL zdbPack(void *dbe) {
             }
             return true;
         });
-        d->reindex();
+        rebuild_indexes(d, "zdbPack");
         return 0;
     });
 }
@@ -203,7 +211,8 @@ ZU_API int ZU_CALL zdbSort(void *dbe, const char *work_path) {
             }
             return true;
         });
-        rebuild_and_top(d);
+        rebuild_indexes(d, "zdbSort");
+        d->go_top();
         return refused;
     });
 }
