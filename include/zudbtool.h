@@ -79,4 +79,20 @@ ZU_API int ZU_CALL zdbSeekFirst(void *dbe);
 ZU_API int ZU_CALL zdbSeekNext(void *dbe);
 ZU_API int ZU_CALL zdbReIndex(void *dbe);
 
+/* Whole-table operations.  Pack and sort write the new table beside the old
+ * one and replace it only when complete. */
+ZU_API int ZU_CALL zdbPack(void *dbe);
+ZU_API int ZU_CALL zdbSort(void *dbe, const char *work_path);
+ZU_API int ZU_CALL zdbCopyTable(void *source, void *target, int clear);
+ZU_API int ZU_CALL zdbCopyTableStatic(const char *source_path, const char *target_path, int clear);
+ZU_API int ZU_CALL zdbDBCopy(void *dbe, const char *target_path, int append);
+ZU_API int ZU_CALL zdbRecordCopy(void *source, void *target);
+ZU_API int ZU_CALL zdbCloneStatic(const char *source_path, const char *target_path);
+ZU_API int ZU_CALL zdbCleanUp(const char *path);
+ZU_API int ZU_CALL zdbExport(void *dbe, const char *path, int header, int append);
+ZU_API int ZU_CALL zdbExportSDF(void *dbe, const char *path);
+ZU_API int ZU_CALL zdbExportRecord(void *dbe, const char *path);
+ZU_API int ZU_CALL zdbImport(void *dbe, const char *path, const char *delimiter);
+ZU_API int ZU_CALL zdbImportSDF(void *dbe, const char *path);
+
 #endif

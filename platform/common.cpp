@@ -4,8 +4,17 @@
 #include "base/codepage.h"
 
 #include <cctype>
+#include <cstdlib>
 
 namespace zp {
+
+bool write_refused() {
+    static long left = [] {
+        const char *v = get_env("ZU_FAIL_WRITE");
+        return v ? std::atol(v) : 0L;
+    }();
+    return left > 0 && --left == 0;
+}
 
 const char *last_separator(const char *path) {
     const char *last = nullptr;

@@ -77,6 +77,9 @@ fhandle lopen(const char *name, int access);   // open an existing file
 fhandle lcreat(const char *name);              // create or truncate, read/write
 unsigned lread(fhandle h, void *buf, unsigned count);   // (unsigned)-1 on error
 unsigned lwrite(fhandle h, const void *buf, unsigned count);  // (unsigned)-1 on error
+// Tests make the n-th file write of a module fail (write fault) by starting
+// the process with ZU_FAIL_WRITE=n; true for the write that is to fail.
+bool write_refused();
 long llseek(fhandle h, long offset, int origin);        // -1 on error
 int lclose(fhandle h);                                  // HFILE_ERR on error
 // Size of a named file; false when it cannot be measured.

@@ -145,6 +145,10 @@ unsigned lread(fhandle h, void *buf, unsigned count) {
 }
 
 unsigned lwrite(fhandle h, const void *buf, unsigned count) {
+    if (write_refused()) {
+        fail_errno(EIO);
+        return static_cast<unsigned>(-1);
+    }
     unsigned done = 0;
     while (done < count) {
         ssize_t n = ::write(h, static_cast<const char *>(buf) + done, count - done);

@@ -16,6 +16,10 @@ unsigned lread(fhandle h, void *buf, unsigned count) {
 }
 
 unsigned lwrite(fhandle h, const void *buf, unsigned count) {
+    if (write_refused()) {
+        ::SetLastError(ERROR_WRITE_FAULT);
+        return static_cast<unsigned>(-1);
+    }
     return ::_lwrite(h, static_cast<LPCCH>(buf), count);
 }
 

@@ -135,14 +135,18 @@ void DBE::set_fname(const char *p) {
     zu_copy(path, sizeof path, p);
     const char *exts[2] = {".FIELD", ".INAME"};
     char *outs[2] = {field_fname, iname_fname};
-    for (int i = 0; i < 2; ++i) {
-        char buf[272];
-        zu_copy(buf, sizeof buf, p);
-        if (char *dot = ext_dot(buf)) *dot = '\0';
-        zu_append(buf, sizeof buf, exts[i]);
-        if (std::strlen(buf) >= 260) zdb_raise("%s", "DBE::set_fname");
-        zu_copy(outs[i], 260, buf);
-    }
+    for (int i = 0; i < 2; ++i)
+        if (!zdb_companion(outs[i], p, exts[i])) zdb_raise("%s", "DBE::set_fname");
+}
+
+bool zdb_companion(char *out, const char *table_path, const char *ext) {
+    char buf[272];
+    zu_copy(buf, sizeof buf, table_path);
+    if (char *dot = ext_dot(buf)) *dot = '\0';
+    zu_append(buf, sizeof buf, ext);
+    if (std::strlen(buf) >= 260) return false;
+    zu_copy(out, 260, buf);
+    return true;
 }
 
 void DBE::zdb_open_dbf(const char *p) {
@@ -325,8 +329,12 @@ int DBE::fld_name2fld_no(const char *name) const {
     }
     char up[12];
     upper_name(up, name);
-    for (int i = 1; i <= dbp->dp->nfld; ++i)
-        if (std::strcmp(field(i).name, up) == 0) return i;
+    for (int i = 1; i <= dbp->dp->nfld; ++i) {
+        // Tables of other programs may store names in lower case.
+        char stored[12];
+        upper_name(stored, field(i).name);
+        if (std::strcmp(stored, up) == 0) return i;
+    }
     return -1;
 }
 

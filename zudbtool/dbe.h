@@ -136,7 +136,8 @@ public:
     // Flush / close every open index; rebuild every open index empty (clear table).
     void idx_flush_all();
     void idx_close_all();
-    void idx_rebuild_all();
+    // False when a build stopped after an ISAM report.
+    bool idx_rebuild_all();
 
     // ---- indexes ----
     // Opens one more index; its number, or 0 after an ISAM report.
@@ -147,7 +148,7 @@ public:
     int seek(const char *text);
     int seek_first(const char *text);
     int seek_next();
-    void reindex();
+    bool reindex();
     const char *index_path(int i) const;
     // Adds one part to the seek key: text (blank-padded to the part's width)
     // or an unsigned number right-aligned in it.
@@ -178,9 +179,17 @@ private:
 };
 
 // The live objects: a handle the exports are given must be one of them.
+// live_table gives the table object behind a handle; a handle that is not
+// an open table is a program error, never used.
+DBE *live_table(void *h, const char *function);
 void zdb_register(DBE *d);
 void zdb_unregister(DBE *d);
 bool zdb_is_live(const void *h);
+
+// The companion file of a table path: the extension (from the last '.' of
+// the file name) replaced by `ext` (".FIELD", ".INAME"); false when the
+// result would not fit a path.
+bool zdb_companion(char *out, const char *table_path, const char *ext);
 
 // Calls `f` for each line of a text file (CR LF or bare LF line ends).
 template <class F>

@@ -429,14 +429,15 @@ void DBE::add_key_number(int value) {
 
 const char *DBE::index_path(int i) const { return dbp->ip[i]->path; }
 
-void DBE::reindex() {
-    idx_rebuild_all();
+bool DBE::reindex() {
+    bool all = idx_rebuild_all();
     if (dbp->cur) {
         idx_top();
     } else {
         dbp->rno = 1;
         dbp->bof = dbp->eof = n_rec() == 0;
     }
+    return all;
 }
 
 // ---- upkeep -----------------------------------------------------------------------
@@ -534,11 +535,13 @@ void DBE::idx_close_all() {
     idx_at = 0;
 }
 
-void DBE::idx_rebuild_all() {
+bool DBE::idx_rebuild_all() {
+    bool all = true;
     for (int i = 1; i <= dbp->nidx; ++i) {
         table_source src(dbp->dp);
-        ndx_build(dbp->ip[i], src);
+        if (!ndx_build(dbp->ip[i], src)) all = false;
         make_key_layout(i);  // the build may have given the header another key type
     }
     idx_at = 0;
+    return all;
 }

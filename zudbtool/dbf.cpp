@@ -367,3 +367,73 @@ void dbf_set_create_stamp(dbf *dp) {
     dp->dhp[21] = static_cast<unsigned char>(t.second);
     dp->changed = true;
 }
+
+dbf *dbf_create_like(dbf *dp, const char *path) {
+    unsigned hlen = dbf_hlen(dp);
+    unsigned char *head = static_cast<unsigned char *>(ZUALC(hlen + 1));
+    bool ok = seek_to(dp, 0) && zp::lread(dp->fh, head, hlen) == hlen;
+    if (!ok) {
+        ZUFRE(head);
+        ZU_DB_ERR(IE_READ, UNIT);
+        return nullptr;
+    }
+    zu_put_le32(head + 4, 0);
+    head[hlen] = 0x1A;
+    zp::fhandle fh = zp::lcreat(path);
+    if (fh == zp::HFILE_ERR) {
+        ZUFRE(head);
+        log_system_error("dbf_create_like()", path);
+        ZU_DB_ERR(IE_TMPFILE, UNIT);
+        return nullptr;
+    }
+    ok = zp::lwrite(fh, head, hlen + 1) == hlen + 1;
+    zp::lclose(fh);
+    ZUFRE(head);
+    if (!ok) {
+        zp::delete_file(path);
+        ZU_DB_ERR(IE_WRITE, UNIT);
+        return nullptr;
+    }
+    dbf *w = dbf_open(path);
+    if (!w) zp::delete_file(path);
+    return w;
+}
+
+int dbf_append(dbf *dp) {
+    int before = dbf_n_rec(dp);
+    dbf_set_n_rec(dp, before + 1);
+    int r = dbf_write(dp, before + 1);
+    if (r != 0) dbf_set_n_rec(dp, before);
+    return r;
+}
+
+bool dbf_replace(dbf **dpp, dbf *work, const char *backup) {
+    char work_path[260], path[260];
+    zu_copy(work_path, sizeof work_path, work->path);
+    zu_copy(path, sizeof path, (*dpp)->path);
+    bool ok = dbf_flush(work);
+    dbf_close(work);
+    if (!ok) {
+        zp::delete_file(work_path);
+        return false;
+    }
+    dbf_close(*dpp);
+    *dpp = nullptr;
+    zp::delete_file(backup);
+    if (!zp::move_file(path, backup)) {
+        log_system_error("dbf_replace()", path);
+        ok = false;
+    } else if (!zp::move_file(work_path, path)) {
+        log_system_error("dbf_replace()", work_path);
+        zp::move_file(backup, path);
+        ok = false;
+    }
+    if (ok) {
+        zp::delete_file(backup);
+    } else {
+        zp::delete_file(work_path);
+        ZU_DB_ERR(IE_WRITE, UNIT);
+    }
+    *dpp = dbf_open(path);
+    return ok && *dpp;
+}

@@ -72,3 +72,18 @@ bool dbf_is_old_table(const dbf *dp);
 // "%Y/%m/%d %H:%M:%S" in a static buffer, or null for an old table.
 const char *dbf_create_date(const dbf *dp);
 void dbf_set_create_stamp(dbf *dp);
+
+// ---- rewriting a whole table ----
+// A new, empty table file at `path` with the header and field descriptors
+// of `dp` (record count 0), open; null after an ISAM report.
+dbf *dbf_create_like(dbf *dp, const char *path);
+// Writes rbp as a new last record; 0 or the ISAM code reported (the count
+// then stays as it was).
+int dbf_append(dbf *dp);
+// Puts the finished work table in the place of `*dpp`: the work file is
+// flushed and closed, the table file is moved to `backup`, the work file
+// takes its name, the backup is deleted and the table is opened again.
+// On failure the table file stays (or is moved back) and the work file is
+// deleted; false then.  A crash part-way leaves the table file, or the
+// complete new table under the work name beside the old one under `backup`.
+bool dbf_replace(dbf **dpp, dbf *work, const char *backup);

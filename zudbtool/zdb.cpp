@@ -7,10 +7,6 @@
 #include "zudbtool/dbe.h"
 #include "zudbtool/ndx.h"
 
-namespace {
-
-// The table object behind a handle; a handle that is not an open table is a
-// program error, never used.
 DBE *live_table(void *h, const char *function) {
     if (!h) zdb_raise("DBE Handle = 0 %s", function);
     if (!zdb_is_live(h)) zdb_raise("プログラムエラー DBE Handle = %p は、開いているデータベースではありません %s", h, function);
@@ -18,6 +14,8 @@ DBE *live_table(void *h, const char *function) {
     if (!d->dbp) zdb_raise(" プログラムエラー '%s' このデータベースは、クローズしています\n", d->path);
     return d;
 }
+
+namespace {
 
 void *open_table(const char *path, const char *mutex_name, int mode) {
     DBE *d = new DBE;
