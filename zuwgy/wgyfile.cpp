@@ -564,6 +564,13 @@ int convert(const char *command, wgy_handle *given) {
     line += command ? command : "";
     if (given) line += " OEMDamy.gy";
     parse_command(line);
+    if (given && wgy_has('P')) {
+        // The patterns of /P replace the handle's: no pattern-file argument,
+        // the section texts follow the input.
+        line = "cnv999.exe ";
+        line += command ? command : "";
+        parse_command(line);
+    }
     g_call = false;
     wgy_section_forget();
 
