@@ -60,7 +60,10 @@ int main(int argc, char **argv) {
             no_pattern_file = true;
     std::string command;
     int positional = 0;
-    for (const std::string &a : args) {
+    for (std::string &a : args) {
+        // An existing file named by an absolute POSIX path is an argument,
+        // not an option: `\/` keeps its leading slash.
+        if (a[0] == '/' && a.size() > 2 && zu_exist(a.c_str())) a = "\\" + a;
         bool option = a[0] == '/';
         bool path = option ? a.size() >= 2 && std::strchr("OoCc", a[1])
                            : (++positional == 1 || (positional == 2 && !no_pattern_file));
