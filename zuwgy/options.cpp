@@ -219,7 +219,10 @@ void wgy_section_setup(bool fresh) {
         k.opt_reset = k.opt_start = k.opt_end = copy;
         k.ret_reset = k.ret_start = k.ret_end = 0;
     }
-    if (!start) err(9, "%s", "(kp->st)NULL POINTER ERR(KUKAN)");
+    if (!start) {
+        err(9, "%s", "(kp->st)NULL POINTER ERR(KUKAN)");
+        return;
+    }
     k.inside = 1;
     if (start[0] == '!') {
         k.inside = 0;

@@ -302,7 +302,10 @@ bool read_window(zp::fhandle in, const std::string &name, unsigned carried, unsi
     static char bytes[READ_BYTES + 2];
     unsigned budget = READ_BYTES - carried;
     unsigned got = zp::lread(in, bytes, budget);
-    if (got == static_cast<unsigned>(-1)) err(9, "%s", "ファイル読み込みエラーwjfread()\n");
+    if (got == static_cast<unsigned>(-1)) {
+        err(9, "%s", "ファイル読み込みエラーwjfread()\n");
+        return false;
+    }
     if (got == 0) return false;
     // A double-byte character is never split between two reads.
     unsigned i = 0;
@@ -310,7 +313,7 @@ bool read_window(zp::fhandle in, const std::string &name, unsigned carried, unsi
     if (i > got) {
         unsigned more = zp::lread(in, bytes + got, 1);
         if (more == static_cast<unsigned>(-1)) err(9, "%s", "err from wjfread()");
-        if (more == 1) ++got;
+        else if (more == 1) ++got;
     }
     u16 *w = g_win + carried;
     unsigned n = 0;
@@ -375,11 +378,13 @@ void run_pass(mode_t mode, const std::string &input, const std::string &output, 
     if (files.in == zp::HFILE_ERR) {
         unsigned code = zp::last_error();
         err(9, "'%s' が、オープンできません。(LE)%.4X %s", input.c_str(), code, zu_system_text(code));
+        return;
     }
     g_out_file = zp::lcreat(output.c_str());
     if (g_out_file == zp::HFILE_ERR) {
         unsigned code = zp::last_error();
         err(9, "'%s' が、オープンできません。(LE)%.4X %s", output.c_str(), code, zu_system_text(code));
+        return;
     }
     g_out_name = output;
 
@@ -387,7 +392,11 @@ void run_pass(mode_t mode, const std::string &input, const std::string &output, 
     while (read_window(files.in, input, carried, &length)) {
         u16 *rest = run_loop(mode, g_win, header);
         carried = rest ? static_cast<unsigned>(g_win + length - rest) : 0;
-        if (carried > CARRY_MAX) err(9, "比較バッファーオーバー wjfread()\n最大%u文字\n", CARRY_MAX);
+        if (carried > CARRY_MAX) {
+            err(9, "比較バッファーオーバー wjfread()\n最大%u文字\n", CARRY_MAX);
+            out_raw(rest, carried);  // when the report returned: the text goes on unchanged
+            carried = 0;
+        }
         if (carried) std::memmove(g_win, rest, carried * sizeof(u16));
         g_win[carried] = 0;
     }
@@ -467,7 +476,10 @@ void write_report(wgy_record *header, const u16 *input_arg, const u16 *pattern_a
         return;
     }
     FILE *f = std::fopen(g_c_name.c_str(), "ab");
-    if (!f) err(9, "%s", g_c_name.c_str());
+    if (!f) {
+        err(9, "%s", g_c_name.c_str());
+        return;
+    }
     std::fwrite(r.data(), 1, r.size(), f);
     std::fclose(f);
 }
@@ -477,6 +489,8 @@ void write_report(wgy_record *header, const u16 *input_arg, const u16 *pattern_a
 // Splits the command, parses it into the option state and keeps the names
 // it gives as bytes.
 void parse_command(const std::string &command) {
+    std::memset(&wgy_opt, 0, sizeof wgy_opt);
+    g_input.clear();
     std::vector<char> text(command.begin(), command.end());
     text.push_back('\0');
     char **args = str2pp(text.data(), " \t", 0, nullptr);
