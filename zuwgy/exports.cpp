@@ -40,3 +40,7 @@ ZU_API const char *ZU_CALL ConvertToFileNameString(const char *text) {
         return result;
     });
 }
+
+ZU_API int ZU_CALL ZuWGY(const char *command, void *handle) {
+    return zu_export([&] { return wgy_convert_file(command, static_cast<wgy_handle *>(handle)); });
+}

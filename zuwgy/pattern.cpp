@@ -274,8 +274,7 @@ wgy_handle *load(const char *text, int capacity) {
         wgy_free(h);
         throw;
     }
-    std::fputs("スタ－ト\n", stdout);
-    std::fflush(stdout);
+    zu_print("%s", "スタ－ト\n");
     return h;
 }
 
@@ -314,8 +313,7 @@ wgy_handle *wgy_load_file(const char *name, int capacity) {
     return refused_as_null([&]() -> wgy_handle * {
         check_pointer(name, "ZuWGYInit()");
         check_capacity(capacity);
-        std::fputs("\nパタ－ンファイル展開中\n", stdout);
-        std::fflush(stdout);
+        zu_print("%s", "\nパタ－ンファイル展開中\n");
         char *text = fil2buf(name);
         if (!text) return nullptr;
         try {

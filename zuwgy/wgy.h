@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // Group kinds.
 enum : std::uint32_t {
@@ -83,3 +84,79 @@ constexpr unsigned WGY_STR_MAX = 16383;
 // buffer of the module until the next call.  Null when the text or a
 // group's result is longer than WGY_STR_MAX bytes.
 const char *wgy_convert_string(wgy_handle *h, const char *text);
+
+// ---- the command text: option state -----------------------------------------
+
+constexpr int WGY_ARGS_MAX = 30;  // positional arguments, the program included
+
+struct wgy_options {
+    unsigned char flag[26];        // option given, by letter - 'A'
+    std::uint16_t *value[26];      // its value, or null
+    std::uint16_t *arg[WGY_ARGS_MAX + 1];  // positional arguments, null after the last
+    int args;                      // how many, the program included
+};
+extern wgy_options wgy_opt;
+
+inline bool wgy_has(char letter) { return wgy_opt.flag[letter - 'A'] != 0; }
+inline std::uint16_t *wgy_value(char letter) { return wgy_opt.value[letter - 'A']; }
+
+// Parses null-terminated wide arguments (the program first) into wgy_opt.
+void wavparm(std::uint16_t **args);
+// Splits a wide string in place at blanks, full-width blanks and tabs into
+// `array` (up to and including `last`, then a null entry); the count.
+int wstr2wpp(std::uint16_t *text, std::uint16_t **array, std::uint16_t **last);
+// An option's value: kind 1 the text (or `fallback`), kind 2 its number
+// (as a double); `message` is reported when the value is missing.
+double wavoptdt(char letter, int kind, const std::uint16_t *fallback, const char *message,
+                const std::uint16_t **text = nullptr);
+// The decimal value of a wide text of digits; anything else is written out
+// and reported.
+unsigned wgy_watoi(const std::uint16_t *text);
+
+// Positional index of the section start text (2 with /K or /P, else 3).
+int wgy_section_first();
+// Sections are on for the current positional arguments.
+bool wgy_sections_on();
+
+// ---- sections ----------------------------------------------------------------
+
+enum { WGY_EV_NONE = 0, WGY_EV_RESET = 1, WGY_EV_START = 2, WGY_EV_END = 3 };
+constexpr int WGY_MORE = -1;  // a delimiter ran past the window: more text needed
+
+struct wgy_sections {
+    std::uint16_t *in;        // input position
+    const std::uint16_t *reset, *start, *end;
+    int opt_reset, opt_start, opt_end;   // bit 0 copy to the output, bit 1 to standard output
+    int ret_reset, ret_start, ret_end;   // 1: the step ends after that delimiter
+    int job;                  // 1 or 2
+    int active;               // patterns apply at the position
+    int armed;                // job 2: start and end texts are counted
+    int event;                // last event of the step
+    unsigned need_start, need_end;       // N and M
+    unsigned seen_start, seen_end;
+    int inside;               // 1 inside sections, 0 outside
+    unsigned *counted;        // the count a step raised without moving, or null
+    const std::uint16_t *delimiter;      // the delimiter text matched last
+    unsigned delimiter_len;
+};
+extern wgy_sections wgy_sec;
+
+// The output the section machine copies delimiters to (set by the driver).
+void wgy_out_text(const std::uint16_t *from, unsigned count);
+// Set-up from the option state; `fresh` initialises the machine (and writes
+// the section settings), otherwise only its counters are cleared.
+void wgy_section_setup(bool fresh);
+// The section settings as text (the mode banner and report share it);
+// `report` selects the report's spelling.
+std::string wgy_section_text(bool report);
+// One step at wgy_sec.in: the code there, 0 at the end of the text, or
+// WGY_MORE.
+int wkukan();
+// Forgets the section machine (a new conversion).
+void wgy_section_forget();
+
+// ---- the file conversion -----------------------------------------------------
+
+// Runs a command text (with or without a handle): 1 when a pattern was
+// applied (extraction: when section text was written), else 0.
+int wgy_convert_file(const char *command, wgy_handle *h);
