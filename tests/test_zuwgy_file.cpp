@@ -8,6 +8,7 @@
 
 #include "base/base.h"
 #include "test_support.h"
+#include "zustd.h"
 #include "zuwgy.h"
 
 namespace {
@@ -159,6 +160,32 @@ TEST(WgyFile, OptionsOfTheCommand) {
     EXPECT_EQ(run("a\n", "<b> </b> /K /C"), "report: 区間抽出 （/k オプションのときは，/c オプションは，使えません\n");
     EXPECT_EQ(run("a\n", "<b> /K"), "report: 区間抽出なのにﾊﾟﾗﾒｰﾀがおかしいです\n");
     EXPECT_EQ(run("a\n", p + " !<b> </b> /I"), "report: 区間外変換は，/I オプションでは，使えません\n");
+    EXPECT_EQ(leftovers(), 0);
+}
+
+// /T: the converted file keeps the input's date; without it the date is
+// that of the pass.
+TEST(WgyFile, DateOfTheReplacedFile) {
+    std::string in = path("dated.txt"), p = patterns("a_b\r\n");
+    ZuSystemTime old_date{};
+    old_date.year = 2001;
+    old_date.month = 2;
+    old_date.day = 3;
+    old_date.hour = 4;
+    old_date.minute = 5;
+    old_date.second = 6;
+    for (bool keep : {true, false}) {
+        zt::write_file(in, "a\n");
+        ASSERT_EQ(ZuSetFileDate(in.c_str(), old_date), 0);
+        std::string command = in + " " + p + (keep ? " /T" : "");
+        EXPECT_EQ(ZuWGY(command.c_str(), nullptr), 1);
+        EXPECT_EQ(zt::read_file(in), "b\r\n");
+        ZuSystemTime now{};
+        ASSERT_NE(ZuGetFileDate(&now, in.c_str()), nullptr);
+        EXPECT_EQ(now.year == 2001 && now.month == 2 && now.day == 3 && now.hour == 4 && now.minute == 5 &&
+                      now.second == 6,
+                  keep);
+    }
     EXPECT_EQ(leftovers(), 0);
 }
 

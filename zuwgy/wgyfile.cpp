@@ -422,6 +422,8 @@ void run_pass(mode_t mode, const std::string &input, const std::string &output, 
 // comes back when the new file cannot take its place.
 void okikae(const std::string &fresh, const std::string &input, bool keep_date) {
     bool had = zu_exist(input.c_str()) != 0;
+    std::uint64_t written = 0;
+    keep_date = keep_date && had && zp::get_file_times(input.c_str(), nullptr, &written);
     char aside[264] = "";
     if (had) {
         maktmpf(input.c_str(), aside, false);
@@ -436,7 +438,9 @@ void okikae(const std::string &fresh, const std::string &input, bool keep_date) 
     }
     if (had && !zp::delete_file(aside))
         err(9, "削除出来ません okikae() %s GetLastError()=%u ", aside, zp::last_error());
-    (void)keep_date;  // the input's date is kept once ZUSTD's file-date calls are linked
+    bool opened = false;
+    if (keep_date && !zp::set_file_write_time(input.c_str(), written, &opened))
+        err(9, "日付が設定できません okikae() %s GetLastError()=%u ", input.c_str(), zp::last_error());
 }
 
 // ---- the report ------------------------------------------------------------------------
