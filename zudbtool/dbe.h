@@ -138,6 +138,15 @@ public:
     void idx_close_all();
     // False when a build stopped after an ISAM report.
     bool idx_rebuild_all();
+    // The parts of a rebuild: every open index built afresh from the table
+    // `from` into a work file beside it (false, every work file removed,
+    // when a build failed); the work files put in the indexes' places and
+    // opened (false after a report: an index that could not be replaced
+    // stays as it was, one that could not be opened leaves the list); the
+    // work files removed.
+    bool idx_build_work(dbf *from);
+    bool idx_swap_work();
+    void idx_drop_work();
 
     // ---- indexes ----
     // Opens one more index; its number, or 0 after an ISAM report.

@@ -61,6 +61,30 @@ bool same_text_nocase(const char *a, const char *b) {
     }
 }
 
+// Builds a new index file at `file` (anything there before is deleted)
+// from the table; false, with the file removed, when the build or the
+// header's write failed.
+bool build_index_file(dbf *from, const char *file, const char *expr, bool unique) {
+    zp::delete_file(file);
+    ndx *x = ndx_create(file, expr, unique);
+    if (!x) return false;
+    bool built;
+    try {
+        table_source src(from);
+        built = ndx_build(x, src) && ndx_flush(x);
+    } catch (char *) {
+        ndx_close(x);
+        zp::delete_file(file);
+        throw;
+    }
+    ndx_close(x);
+    if (!built) zp::delete_file(file);
+    return built;
+}
+
+// The work file an index is built into before it takes the index's place.
+void index_work_path(const ndx *ip, char *out, unsigned size) { ndx_work_path(ip->path, "$$N", out, size); }
+
 }  // namespace
 
 // ---- keys ---------------------------------------------------------------------
@@ -151,21 +175,7 @@ bool DBE::recreate_one(const char *expr, bool unique, char *list, unsigned list_
         ZU_DB_ERR(IE_NOFILE, UNIT);
         return false;
     }
-    ndx *x = ndx_create(name, expr, unique);
-    if (!x) return false;
-    bool built;
-    try {
-        table_source src(dbp->dp);
-        built = ndx_build(x, src);
-    } catch (char *) {
-        ndx_close(x);
-        throw;
-    }
-    ndx_close(x);
-    if (!built) {
-        zp::delete_file(name);  // a half-made index is no use to anyone
-        return false;
-    }
+    if (!build_index_file(dbp->dp, name, expr, unique)) return false;
     zu_append(list, list_size, rtvfil(name));
     zu_append(list, list_size, "\r\n");
     return true;
@@ -535,13 +545,64 @@ void DBE::idx_close_all() {
     idx_at = 0;
 }
 
-bool DBE::idx_rebuild_all() {
-    bool all = true;
+bool DBE::idx_build_work(dbf *from) {
     for (int i = 1; i <= dbp->nidx; ++i) {
-        table_source src(dbp->dp);
-        if (!ndx_build(dbp->ip[i], src)) all = false;
-        make_key_layout(i);  // the build may have given the header another key type
+        char work[260];
+        index_work_path(dbp->ip[i], work, sizeof work);
+        bool built;
+        try {
+            built = build_index_file(from, work, ndx_expr(dbp->ip[i]), ndx_unique(dbp->ip[i]));
+        } catch (char *) {
+            idx_drop_work();
+            throw;
+        }
+        if (!built) {
+            idx_drop_work();
+            return false;
+        }
+    }
+    return true;
+}
+
+void DBE::idx_drop_work() {
+    for (int i = 1; i <= dbp->nidx; ++i) {
+        char work[260];
+        index_work_path(dbp->ip[i], work, sizeof work);
+        zp::delete_file(work);
+    }
+}
+
+bool DBE::idx_swap_work() {
+    bool all = true;
+    for (int i = 1; i <= dbp->nidx;) {
+        char file[260], work[260], backup[260];
+        zu_copy(file, sizeof file, dbp->ip[i]->path);
+        index_work_path(dbp->ip[i], work, sizeof work);
+        ndx_work_path(file, "$$O", backup, sizeof backup);
+        ndx_close(dbp->ip[i]);
+        dbp->ip[i] = nullptr;
+        if (!dbf_swap_in(work, file, backup)) all = false;
+        dbp->ip[i] = ndx_open(file);
+        if (dbp->ip[i]) {
+            make_key_layout(i);  // the build may have given the header another key type
+            ++i;
+            continue;
+        }
+        // An index that cannot be opened again leaves the list.
+        all = false;
+        delete keys[i];
+        for (int j = i; j < dbp->nidx; ++j) {
+            dbp->ip[j] = dbp->ip[j + 1];
+            keys[j] = keys[j + 1];
+        }
+        dbp->ip[dbp->nidx] = nullptr;
+        keys[dbp->nidx] = nullptr;
+        if (dbp->cur == i) dbp->cur = 0;
+        if (dbp->cur > i) --dbp->cur;
+        --dbp->nidx;
     }
     idx_at = 0;
     return all;
 }
+
+bool DBE::idx_rebuild_all() { return idx_build_work(dbp->dp) && idx_swap_work(); }

@@ -407,6 +407,26 @@ int dbf_append(dbf *dp) {
     return r;
 }
 
+bool dbf_swap_in(const char *work_path, const char *path, const char *backup) {
+    bool ok = true;
+    zp::delete_file(backup);
+    if (!zp::move_file(path, backup)) {
+        log_system_error("dbf_swap_in()", path);
+        ok = false;
+    } else if (!zp::move_file(work_path, path)) {
+        log_system_error("dbf_swap_in()", work_path);
+        zp::move_file(backup, path);
+        ok = false;
+    }
+    if (ok) {
+        zp::delete_file(backup);
+    } else {
+        zp::delete_file(work_path);
+        ZU_DB_ERR(IE_WRITE, UNIT);
+    }
+    return ok;
+}
+
 bool dbf_replace(dbf **dpp, dbf *work, const char *backup) {
     char work_path[260], path[260];
     zu_copy(work_path, sizeof work_path, work->path);
@@ -419,21 +439,7 @@ bool dbf_replace(dbf **dpp, dbf *work, const char *backup) {
     }
     dbf_close(*dpp);
     *dpp = nullptr;
-    zp::delete_file(backup);
-    if (!zp::move_file(path, backup)) {
-        log_system_error("dbf_replace()", path);
-        ok = false;
-    } else if (!zp::move_file(work_path, path)) {
-        log_system_error("dbf_replace()", work_path);
-        zp::move_file(backup, path);
-        ok = false;
-    }
-    if (ok) {
-        zp::delete_file(backup);
-    } else {
-        zp::delete_file(work_path);
-        ZU_DB_ERR(IE_WRITE, UNIT);
-    }
+    ok = dbf_swap_in(work_path, path, backup);
     *dpp = dbf_open(path);
     return ok && *dpp;
 }

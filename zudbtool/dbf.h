@@ -87,3 +87,8 @@ int dbf_append(dbf *dp);
 // deleted; false then.  A crash part-way leaves the table file, or the
 // complete new table under the work name beside the old one under `backup`.
 bool dbf_replace(dbf **dpp, dbf *work, const char *backup);
+// The file moves of that replacement, for any finished work file (tables
+// and indexes): `path` is moved to `backup`, `work_path` takes its name and
+// the backup is deleted.  On failure `path` stays (or is moved back), the
+// work file is deleted and IE_WRITE is reported; false then.
+bool dbf_swap_in(const char *work_path, const char *path, const char *backup);

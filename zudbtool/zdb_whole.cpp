@@ -3,9 +3,12 @@
 // fixed-width text exports and imports.
 //
 // Pack and sort never rewrite the table in place: the new table is written
-// to a work file beside it (extension $$P or $$S) and takes the table's
-// place only when it is complete (dbf_replace); a failure part-way leaves
-// the table and its indexes as they were.
+// to a work file beside it (extension $$P or $$S), every open index is
+// built from it into a work file beside the index ($$N), and the table and
+// then each index take their places only when all of them are complete
+// (dbf_replace, DBE::idx_swap_work); a failure part-way leaves the table
+// and its indexes as they were.  A crash while the files are moved leaves
+// each file whole under its own name or its work name.
 #include <cstring>
 #include <set>
 #include <string>
@@ -33,7 +36,7 @@ void rewrite(DBE *d, const char *ext, const char *function, F &&fill) {
     if (!w) zdb_raise("作業ファイル %s が作れません。テーブルは元のままです %s", work, function);
     bool filled;
     try {
-        filled = fill(w);
+        filled = fill(w) && dbf_flush(w) && d->idx_build_work(w);
     } catch (...) {
         dbf_close(w);
         zp::delete_file(work);
@@ -45,10 +48,15 @@ void rewrite(DBE *d, const char *ext, const char *function, F &&fill) {
         zdb_raise("書き込みエラー %s 。テーブル %s は元のままです %s", work, d->path, function);
     }
     if (!dbf_replace(&d->dbp->dp, w, backup)) {
+        d->idx_drop_work();
         if (!d->dbp->dp) zdb_raise("テーブル %s が開けません %s", d->path, function);
         zdb_raise("テーブル %s を置き換えられません。テーブルは元のままです %s", d->path, function);
     }
     d->dbp->dp->held = 0;
+    if (!d->idx_swap_work())
+        zdb_raise("インデックスが置き換えられません。テーブル %s は新しい内容です。zdbReIndex で作り直してください %s",
+                  d->path, function);
+    d->chg_index_by_no(d->dbp->cur);
 }
 
 // The raw text of a field, blank-padded or cut to `width` bytes.
@@ -147,14 +155,6 @@ void each_value(char *line, const char *sep, F &&f) {
     f(start);
 }
 
-// After the table was replaced: rebuilds every index (a build that stopped
-// is reported, the table holding the new records), then goes to the top.
-void rebuild_indexes(DBE *d, const char *function) {
-    if (!d->reindex())
-        zdb_raise("インデックスが作成できません。テーブル %s は新しい内容です。zdbReIndex で作り直してください %s", d->path,
-                  function);
-}
-
 // Rebuilds every index, then goes to the top with the record loaded.
 void rebuild_and_top(DBE *d) {
     d->reindex();
@@ -177,7 +177,6 @@ ZU_API int ZU_CALL zdbPack(void *dbe) {
             }
             return true;
         });
-        rebuild_indexes(d, "zdbPack");
         return 0;
     });
 }
@@ -211,7 +210,6 @@ ZU_API int ZU_CALL zdbSort(void *dbe, const char *work_path) {
             }
             return true;
         });
-        rebuild_indexes(d, "zdbSort");
         d->go_top();
         return refused;
     });

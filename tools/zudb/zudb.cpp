@@ -151,15 +151,59 @@ int cmd_info(const char *path) {
     return 0;
 }
 
-// One record as a line: fields separated by commas.
-std::string record_line(void *h, const std::vector<std::string> &names) {
+// A value as spreadsheet programs read it: in double quotes (each quote
+// doubled) when it holds a comma, a quote or a line end.
+std::string csv_value(const std::string &v) {
+    if (v.find_first_of(",\"\r\n") == std::string::npos) return v;
+    std::string q = "\"";
+    for (char c : v) q += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return q + '"';
+}
+
+// One record as a line: fields separated by commas (quoted as CSV wants
+// them with `csv`).
+std::string record_line(void *h, const std::vector<std::string> &names, bool csv = false) {
     std::string line;
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (i) line += ',';
-        line += zu_call([&] { return zdbGS(h, names[i].c_str()); });
+        std::string v = zu_call([&] { return zdbGS(h, names[i].c_str()); });
+        line += csv ? csv_value(v) : v;
     }
     return line + '\n';
 }
+
+// The words of a command apart from its switches: `flags` are switches
+// alone, `valued` take the next word; what they were given is in `given`.
+struct words {
+    std::vector<char *> plain;
+    std::vector<std::pair<std::string, std::string>> given;
+    words(char **args, int n, std::vector<const char *> flags, std::vector<const char *> valued) {
+        for (int i = 0; i < n; ++i) {
+            bool known = false;
+            for (const char *f : flags)
+                if (std::strcmp(args[i], f) == 0) known = true, given.emplace_back(f, "");
+            for (const char *v : valued)
+                if (std::strcmp(args[i], v) == 0) {
+                    if (i + 1 >= n) fail(std::string(v) + " needs a value");
+                    known = true;
+                    given.emplace_back(v, in_text(args[++i]));
+                }
+            if (!known) {
+                if (args[i][0] == '-' && args[i][1] == '-') fail("unknown switch " + said(args[i], ARG));
+                plain.push_back(args[i]);
+            }
+        }
+    }
+    bool has(const char *name) const { return value(name) != nullptr; }
+    const std::string *value(const char *name) const {
+        for (auto &g : given)
+            if (g.first == name) return &g.second;
+        return nullptr;
+    }
+    void need(std::size_t n) const {
+        if (plain.size() != n) fail("expected " + std::to_string(n) + " paths, got " + std::to_string(plain.size()));
+    }
+};
 
 std::vector<std::string> field_names(void *h) {
     int n = zu_call([&] { return zdbGetNField(h); });
@@ -168,17 +212,94 @@ std::vector<std::string> field_names(void *h) {
     return names;
 }
 
-int cmd_list(const char *path) {
-    table t(path);
+int cmd_list(char **args, int n) {
+    words w(args, n, {"--csv"}, {});
+    w.need(1);
+    table t(w.plain[0]);
     void *h = t.h;
     std::vector<std::string> names = field_names(h);
     zu_call([&] { return zdbChgIndexByNo(h, 0); });  // record-number order
     zu_call([&] { return zdbTop(h); });
     while (!zu_call([&] { return zdbEof(h); })) {
-        print(record_line(h, names).c_str());
+        print(record_line(h, names, w.has("--csv")).c_str());
         if (!zu_call([&] { return zdbSkip(h, 1); })) break;
     }
     t.close();
+    return 0;
+}
+
+int cmd_pack(const char *path) {
+    table t(path);
+    zu_call([&] { return zdbPack(t.h); });
+    int left = zu_call([&] { return zdbRecordCount(t.h); });
+    t.close();
+    std::printf("packed: %d records\n", left);
+    return 0;
+}
+
+int cmd_sort(char **args, int n) {
+    words w(args, n, {}, {"--index"});
+    w.need(1);
+    table t(w.plain[0]);
+    void *h = t.h;
+    if (!zu_call([&] { return zdbGetNIndex(h); })) fail("the table has no index: " + said(w.plain[0], PATH));
+    if (const std::string *index = w.value("--index")) zu_call([&] { return zdbChgIndex(h, index->c_str()); });
+    int left_out = zu_call([&] { return zdbSort(h, nullptr); });
+    int count = zu_call([&] { return zdbRecordCount(h); });
+    t.close();
+    std::printf("sorted: %d records, %d left out (key taken in a unique index)\n", count, left_out);
+    return 0;
+}
+
+int cmd_export(char **args, int n) {
+    words w(args, n, {"--header", "--append", "--sdf"}, {});
+    w.need(2);
+    table t(w.plain[0]);
+    void *h = t.h;
+    const char *file = w.plain[1];
+    zu_call([&] { return zdbChgIndexByNo(h, 0); });  // record-number order
+    if (w.has("--sdf"))
+        zu_call([&] { return zdbExportSDF(h, file); });
+    else
+        zu_call([&] { return zdbExport(h, file, w.has("--header"), w.has("--append")); });
+    int count = zu_call([&] { return zdbRecordCount(h); });
+    t.close();
+    std::printf("exported %d records\n", count);
+    return 0;
+}
+
+int cmd_import(char **args, int n) {
+    words w(args, n, {"--sdf"}, {"--delimiter"});
+    w.need(2);
+    table t(w.plain[0]);
+    void *h = t.h;
+    const char *file = w.plain[1];
+    const std::string *sep = w.value("--delimiter");
+    int refused = w.has("--sdf") ? zu_call([&] { return zdbImportSDF(h, file); })
+                                 : zu_call([&] { return zdbImport(h, file, sep ? sep->c_str() : nullptr); });
+    int count = zu_call([&] { return zdbRecordCount(h); });
+    t.close();
+    std::printf("imported: %d records, %d refused\n", count, refused);
+    return 0;
+}
+
+int cmd_copy(char **args, int n) {
+    words w(args, n, {"--clear"}, {});
+    w.need(2);
+    zu_call([&] { return zdbCopyTableStatic(w.plain[0], w.plain[1], w.has("--clear")); });
+    std::printf("copied\n");
+    return 0;
+}
+
+int cmd_clone(const char *from, const char *to) {
+    zu_call([&] { return zdbCloneStatic(from, to); });
+    std::printf("cloned\n");
+    return 0;
+}
+
+int cmd_cleanup(const char *path) {
+    if (zu_call([&] { return zdbCleanUp(path); }) != 0) fail("nothing to clean up: " + said(path, PATH));
+    std::printf("removed the table, its indexes and its definition files\n");
     return 0;
 }
 
@@ -302,8 +423,9 @@ const command COMMANDS[] = {
      "create T.DBF from its definition file T.FIELD"},
     {"info", "T.DBF", 1, 1, [](char **a, int) { return cmd_info(a[0]); },
      "fields, kinds, lengths, record count, creation stamp"},
-    {"list", "T.DBF", 1, 1, [](char **a, int) { return cmd_list(a[0]); },
-     "one record a line, fields separated by commas"},
+    {"list", "T.DBF [--csv]", 1, 2, cmd_list,
+     "one record a line, fields separated by commas (with --csv a value holding a comma, a quote or a line end "
+     "is quoted as spreadsheet programs read it)"},
     {"append", "T.DBF NAME=VALUE...", 2, -1, [](char **a, int n) { return cmd_append(a[0], a + 1, n - 1); },
      "append a record"},
     {"update", "T.DBF RECNO NAME=VALUE...", 3, -1,
@@ -316,6 +438,23 @@ const command COMMANDS[] = {
     {"seek", "T.DBF KEY [KEY...] [--index EXPR]", 2, -1, [](char **a, int n) { return cmd_seek(a[0], a + 1, n - 1); },
      "print the records whose leading key parts are the KEYs, each blank-padded to its field's width, in the "
      "first index (or the index whose key expression is EXPR); exit code 1 when none"},
+    {"pack", "T.DBF", 1, 1, [](char **a, int) { return cmd_pack(a[0]); },
+     "leave out the records marked deleted and rebuild every index"},
+    {"sort", "T.DBF [--index EXPR]", 1, 3, cmd_sort,
+     "rewrite the table in the order of its first index (or of EXPR); a record whose key a unique index already "
+     "holds is left out"},
+    {"export", "T.DBF FILE [--header] [--append] [--sdf]", 2, 5, cmd_export,
+     "write the records as comma text (each value followed by a comma, Shift-JIS), with the field names first "
+     "(--header), added to FILE (--append), or as fixed-width lines (--sdf)"},
+    {"import", "T.DBF FILE [--delimiter D] [--sdf]", 2, 5, cmd_import,
+     "replace the records by the lines of FILE: comma text (or values separated by D) with quotes taken off, or "
+     "fixed-width lines (--sdf)"},
+    {"copy", "SRC.DBF DST.DBF [--clear]", 2, 3, cmd_copy,
+     "add the records of SRC.DBF to DST.DBF field by field by name (--clear empties DST.DBF first)"},
+    {"clone", "SRC.DBF DST.DBF", 2, 2, [](char **a, int) { return cmd_clone(a[0], a[1]); },
+     "copy the table and its indexes under the new name"},
+    {"cleanup", "T.DBF", 1, 1, [](char **a, int) { return cmd_cleanup(a[0]); },
+     "delete the table, its indexes, its index list and its definition file"},
 };
 
 // The switches, allowed anywhere on the line: the texts' encoding (the last
