@@ -45,12 +45,14 @@ std::string mark(const std::string &name) {
     return zt::join(zt::fresh_dir(::testing::UnitTest::GetInstance()->current_test_info()->name()), name);
 }
 
+// Every mark a child leaves has a text; under Wine a file just renamed into
+// place can read empty for a moment, so the wait is for its text.
 bool wait_for_file(const std::string &path, unsigned ms = BOUND_MS) {
     for (unsigned waited = 0; waited < ms; waited += 10) {
-        if (zt::exists(path)) return true;
+        if (zt::exists(path) && !zt::read_file(path).empty()) return true;
         zp::sleep_ms(10);
     }
-    return zt::exists(path);
+    return zt::exists(path) && !zt::read_file(path).empty();
 }
 
 // A running child; ended and reported as a failure when it overstays.

@@ -151,8 +151,9 @@ TEST(WgyFile, OptionsOfTheCommand) {
     EXPECT_EQ(run("xaybz\n", patterns("a_1\r\nb_2\r\n") + " /I"), "1|12xaybz\r\n");
     // Column insertion: after column 2 and 4 of each line.
     EXPECT_EQ(run("abcdef\nabcdef\n", patterns("2_-\r\n4_#\r\n") + " /S"), "1|ab-cd#ef\r\nab-cd#ef\r\n");
-    // Extraction to outf.txt / the /O file; the input is never replaced.
-    std::string out = path("x.txt");
+    // Extraction to outf.txt / the /O file; the input is never replaced.  (A
+    // `\x` in an option value is a byte escape: no file name starts with x.)
+    std::string out = path("out.txt");
     EXPECT_EQ(run("a<b>12</b>c<b>3</b>\n", "<b> </b> /K /O" + out), "1|a<b>12</b>c<b>3</b>\n");
     EXPECT_EQ(zt::read_file(out), "123");
     EXPECT_EQ(run("a<b>12</b>c\n", "<b> </b> /KA /O" + out), "1|a<b>12</b>c\n");

@@ -16,6 +16,7 @@
 #endif
 
 #ifdef _WIN32
+#include <atomic>
 #include <mutex>
 #include <set>
 
@@ -38,15 +39,27 @@ BOOL CALLBACK press_ok(HWND w, LPARAM) {
     return TRUE;
 }
 
+std::atomic<bool> g_box_watcher_stop{false};
+
 DWORD WINAPI box_watcher(void *) {
-    for (;;) {
+    while (!g_box_watcher_stop) {
         EnumWindows(press_ok, 0);
         Sleep(50);
     }
+    return 0;
 }
 
+// The watcher ends before the process does: a thread still talking to the
+// system while the process exits makes Wine's exit fail now and then.
 struct start_box_watcher {
-    start_box_watcher() { CreateThread(nullptr, 0, box_watcher, nullptr, 0, nullptr); }
+    HANDLE thread = CreateThread(nullptr, 0, box_watcher, nullptr, 0, nullptr);
+    ~start_box_watcher() {
+        g_box_watcher_stop = true;
+        if (thread) {
+            WaitForSingleObject(thread, 2000);
+            CloseHandle(thread);
+        }
+    }
 } g_box_watcher;
 }  // namespace
 
