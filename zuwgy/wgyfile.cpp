@@ -39,6 +39,7 @@ unsigned g_current = 0;                // /Q and /S: the current pattern
 unsigned g_column = 0, g_chars = 0;    // /S
 const u16 *g_insert = nullptr;         // /S: what follows the character
 u16 g_line_feed[] = {10, 0};
+wgy_starts g_starts;                   // what can begin a match of the pass's patterns
 
 // The command as wide arguments (the buffer fits the command).
 std::vector<u16> g_wide;
@@ -97,7 +98,18 @@ void out_char(u16 c) {
 }
 
 void out_raw(const u16 *from, unsigned count) {
-    for (unsigned i = 0; i < count; ++i) out_char(from[i]);
+    if (g_display) {
+        for (unsigned i = 0; i < count; ++i) out_char(from[i]);
+        return;
+    }
+    while (count) {
+        unsigned n = OUT_FLUSH - g_on < count ? OUT_FLUSH - g_on : count;
+        std::memcpy(g_out + g_on, from, n * sizeof(u16));
+        g_on += n;
+        from += n;
+        count -= n;
+        if (g_on >= OUT_FLUSH) flush_out();
+    }
 }
 
 // A replacement with the captures of the last match.
@@ -175,7 +187,11 @@ int step(u16 *&p, wgy_record *header, bool to_side) {
         if (r == 2) return 2;
         if (r == 0 && wj_cap.match_len) hit = first + g_current;
     } else {
+        if (!g_starts.may_start(*p)) return 0;
+        u16 key = g_starts.key(*p);
         for (wgy_record *rec = first; rec < first + count; ++rec) {
+            u16 only = g_starts.first[rec - first];
+            if (only && only != key) continue;
             int r = WJSTRCMP(p, rec->source);
             if (r == 2) return 2;
             if (r == 0 && wj_cap.match_len) {
@@ -220,7 +236,17 @@ void undo_count() {
 // The loops: the position where more text is needed, or null when the
 // window was used up.
 u16 *normal_loop(u16 *p, wgy_record *header) {
+    // Without sections, display and the column and sequential modes, a run
+    // of codes no pattern can begin with goes to the output at once.
+    bool runs = !g_sections && !g_display && !wgy_has('S') && !wgy_has('Q');
     while (*p) {
+        if (runs && !g_starts.may_start(*p)) {
+            u16 *q = p + 1;
+            while (*q && !g_starts.may_start(*q)) ++q;
+            out_raw(p, static_cast<unsigned>(q - p));
+            p = q;
+            continue;
+        }
         if (g_sections) {
             int c = section_step(p);
             if (c == WGY_MORE) return p;
@@ -319,8 +345,12 @@ bool read_window(zp::fhandle in, const std::string &name, unsigned carried, unsi
     unsigned n = 0;
     for (unsigned k = 0; k < got; ++k) {
         unsigned char b = static_cast<unsigned char>(bytes[k]);
-        if (b == 13 || b == 0x1A) continue;
-        if (b == 0) err(9, "%s にヌル文字があります wjfread()\n", name.c_str());
+        if (!zu_lead_byte(b)) {
+            if (b == 13 || b == 0x1A) continue;
+            if (b == 0) err(9, "%s にヌル文字があります wjfread()\n", name.c_str());
+            w[n++] = b;
+            continue;
+        }
         unsigned k2 = k + 1;
         while (k2 < got && (bytes[k2] == 13 || bytes[k2] == 0x1A)) ++k2;
         if (zu_lead_byte(b) && k2 < got && bytes[k2]) {
@@ -371,6 +401,7 @@ void run_pass(mode_t mode, const std::string &input, const std::string &output, 
     g_insert = nullptr;
     g_eoi = 0;
     if (header && header->patterns > 65535) err(9, "%s", "error chg_gy_init ");
+    g_starts.build(header, wj_ctx.fold != 0);
 
     pass_files files;
     g_out_name.clear();
