@@ -68,16 +68,19 @@ void flush_out() {
     unsigned n = 0;
     for (unsigned i = 0; i < g_on; ++i) {
         u16 c = g_out[i];
-        if (c == 13) continue;
-        if (c == 10) {
-            g_out_bytes[n++] = 13;
-            g_out_bytes[n++] = 10;
-        } else if (c >= 256) {
-            g_out_bytes[n++] = static_cast<char>(c >> 8);
-            g_out_bytes[n++] = static_cast<char>(c & 0xFF);
-        } else {
-            g_out_bytes[n++] = static_cast<char>(c);
+        if (c == 10 || c == 13) {
+            if (c == 10) {
+                g_out_bytes[n++] = 13;
+                g_out_bytes[n++] = 10;
+            }
+            continue;
         }
+        // One byte below 256, else two; a single byte's second store is
+        // overwritten by the next code.
+        unsigned two = c >> 8 ? 1 : 0;
+        g_out_bytes[n] = static_cast<char>(two ? c >> 8 : c);
+        g_out_bytes[n + 1] = static_cast<char>(c & 0xFF);
+        n += 1 + two;
     }
     g_on = 0;
     if (n && zp::lwrite(g_out_file, g_out_bytes, n) != n)
@@ -322,6 +325,18 @@ u16 *extract_loop(u16 *p) {
 
 // ---- the reader -----------------------------------------------------------------------
 
+// What a byte of the file is to the reader.
+enum : unsigned char { PLAIN = 0, LEAD = 1, SPECIAL = 2 };  // SPECIAL: CR, EOF mark, zero
+struct byte_kinds {
+    unsigned char of[256];
+    byte_kinds() {
+        for (unsigned b = 0; b < 256; ++b)
+            of[b] = zu_lead_byte(static_cast<unsigned char>(b)) ? LEAD : (b == 13 || b == 0x1A || b == 0) ? SPECIAL : PLAIN;
+    }
+    unsigned char operator[](unsigned char b) const { return of[b]; }
+};
+const byte_kinds g_kind;
+
 // Reads the next bytes after `carried` codes of the window; false at the
 // end of the file.  The window ends in a 0 code.
 bool read_window(zp::fhandle in, const std::string &name, unsigned carried, unsigned *length) {
@@ -333,10 +348,12 @@ bool read_window(zp::fhandle in, const std::string &name, unsigned carried, unsi
         return false;
     }
     if (got == 0) return false;
-    // A double-byte character is never split between two reads.
-    unsigned i = 0;
-    while (i < got) i += zu_lead_byte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
-    if (i > got) {
+    // A double-byte character is never split between two reads.  A byte
+    // that cannot lead a character ends one, so the bytes after the last such
+    // byte pair up: an odd number of them ends in a lone lead byte.
+    unsigned j = got;
+    while (j > 0 && zu_lead_byte(static_cast<unsigned char>(bytes[j - 1]))) --j;
+    if ((got - j) % 2) {
         unsigned more = zp::lread(in, bytes + got, 1);
         if (more == static_cast<unsigned>(-1)) err(9, "%s", "err from wjfread()");
         else if (more == 1) ++got;
@@ -345,6 +362,19 @@ bool read_window(zp::fhandle in, const std::string &name, unsigned carried, unsi
     unsigned n = 0;
     for (unsigned k = 0; k < got; ++k) {
         unsigned char b = static_cast<unsigned char>(bytes[k]);
+        // A single byte or a pair with neither a CR, an EOF mark nor a zero
+        // byte in it.
+        // Worked out without branches: the kinds of text mix at random.
+        // bytes[k + 1] may lie past the read (the buffer has room for it); it
+        // counts only when k + 1 < got.
+        unsigned kind = g_kind[b], t = static_cast<unsigned char>(bytes[k + 1]);
+        unsigned lead = kind & LEAD;
+        unsigned slow = (kind >> 1) | (lead & ((k + 1 >= got) | (g_kind[t] >> 1)));
+        if (!slow) {
+            w[n++] = static_cast<u16>(b << (8 * lead) | (t & (0u - lead)));
+            k += lead;
+            continue;
+        }
         if (!zu_lead_byte(b)) {
             if (b == 13 || b == 0x1A) continue;
             if (b == 0) err(9, "%s にヌル文字があります wjfread()\n", name.c_str());
