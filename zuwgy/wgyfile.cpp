@@ -77,8 +77,8 @@ void flush_out() {
         }
         // One byte below 256, else two; a single byte's second store is
         // overwritten by the next code.
-        unsigned two = c >> 8 ? 1 : 0;
-        g_out_bytes[n] = static_cast<char>(two ? c >> 8 : c);
+        unsigned two = (static_cast<unsigned>(c) + 0xFF00u) >> 16;  // c > 255, without a branch
+        g_out_bytes[n] = static_cast<char>(c >> (8 * two));
         g_out_bytes[n + 1] = static_cast<char>(c & 0xFF);
         n += 1 + two;
     }
@@ -360,17 +360,18 @@ bool read_window(zp::fhandle in, const std::string &name, unsigned carried, unsi
     }
     u16 *w = g_win + carried;
     unsigned n = 0;
+    // The kinds first (each byte on its own), then the codes: a single byte,
+    // or a pair, with neither a CR, an EOF mark nor a zero byte in it, is
+    // worked out without branches (the kinds of text mix at random).  The
+    // kind after the read is SPECIAL: a lead byte there stands alone.
+    static unsigned char kinds[READ_BYTES + 2];
+    for (unsigned k = 0; k < got; ++k) kinds[k] = g_kind[static_cast<unsigned char>(bytes[k])];
+    kinds[got] = SPECIAL;
     for (unsigned k = 0; k < got; ++k) {
         unsigned char b = static_cast<unsigned char>(bytes[k]);
-        // A single byte or a pair with neither a CR, an EOF mark nor a zero
-        // byte in it.
-        // Worked out without branches: the kinds of text mix at random.
-        // bytes[k + 1] may lie past the read (the buffer has room for it); it
-        // counts only when k + 1 < got.
-        unsigned kind = g_kind[b], t = static_cast<unsigned char>(bytes[k + 1]);
-        unsigned lead = kind & LEAD;
-        unsigned slow = (kind >> 1) | (lead & ((k + 1 >= got) | (g_kind[t] >> 1)));
-        if (!slow) {
+        unsigned kind = kinds[k], lead = kind & LEAD;
+        if (!((kind | ((0u - lead) & kinds[k + 1])) & SPECIAL)) {
+            unsigned t = static_cast<unsigned char>(bytes[k + 1]);
             w[n++] = static_cast<u16>(b << (8 * lead) | (t & (0u - lead)));
             k += lead;
             continue;
