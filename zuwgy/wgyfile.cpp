@@ -326,12 +326,13 @@ u16 *extract_loop(u16 *p) {
 // ---- the reader -----------------------------------------------------------------------
 
 // What a byte of the file is to the reader.
-enum : unsigned char { PLAIN = 0, LEAD = 1, SPECIAL = 2 };  // SPECIAL: CR, EOF mark, zero
+// STOP: a CR, an EOF mark or a zero byte, which the careful path handles.
+enum : unsigned char { PLAIN = 0, LEAD = 1, STOP = 2 };
 struct byte_kinds {
     unsigned char of[256];
     byte_kinds() {
         for (unsigned b = 0; b < 256; ++b)
-            of[b] = zu_lead_byte(static_cast<unsigned char>(b)) ? LEAD : (b == 13 || b == 0x1A || b == 0) ? SPECIAL : PLAIN;
+            of[b] = zu_lead_byte(static_cast<unsigned char>(b)) ? LEAD : (b == 13 || b == 0x1A || b == 0) ? STOP : PLAIN;
     }
     unsigned char operator[](unsigned char b) const { return of[b]; }
 };
@@ -363,14 +364,14 @@ bool read_window(zp::fhandle in, const std::string &name, unsigned carried, unsi
     // The kinds first (each byte on its own), then the codes: a single byte,
     // or a pair, with neither a CR, an EOF mark nor a zero byte in it, is
     // worked out without branches (the kinds of text mix at random).  The
-    // kind after the read is SPECIAL: a lead byte there stands alone.
+    // kind after the read is STOP: a lead byte there stands alone.
     static unsigned char kinds[READ_BYTES + 2];
     for (unsigned k = 0; k < got; ++k) kinds[k] = g_kind[static_cast<unsigned char>(bytes[k])];
-    kinds[got] = SPECIAL;
+    kinds[got] = STOP;
     for (unsigned k = 0; k < got; ++k) {
         unsigned char b = static_cast<unsigned char>(bytes[k]);
         unsigned kind = kinds[k], lead = kind & LEAD;
-        if (!((kind | ((0u - lead) & kinds[k + 1])) & SPECIAL)) {
+        if (!((kind | ((0u - lead) & kinds[k + 1])) & STOP)) {
             unsigned t = static_cast<unsigned char>(bytes[k + 1]);
             w[n++] = static_cast<u16>(b << (8 * lead) | (t & (0u - lead)));
             k += lead;
