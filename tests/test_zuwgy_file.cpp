@@ -164,6 +164,32 @@ TEST(WgyFile, OptionsOfTheCommand) {
     EXPECT_EQ(leftovers(), 0);
 }
 
+// Patterns that may begin with more than one code: a class, an element
+// that may be left out, any character, and letters of either case with /V.
+TEST(WgyFile, PatternsThatBeginWithSeveralCodes) {
+    std::string p = patterns("[x-z]1_A\r\nb*c_B\r\n[^ab]9_C\r\n?#_D\r\n");
+    EXPECT_EQ(run("y1bbcc q9 X1 k#\n", p), "1|ABB C X1 D\r\n");
+    EXPECT_EQ(run("y1bbcc q9 X1 k#\n", p + " /V"), "1|ABB C A D\r\n");
+}
+
+// /D: every code that reaches the output (copied text, targets, kept
+// delimiters) is also written to standard output; the file is as without it.
+TEST(WgyFile, DisplayEchoesTheOutput) {
+    std::string p = patterns("a_12\r\n");
+    testing::internal::CaptureStdout();
+    std::string plain = run("xay\nz\n", p + " /D");
+    std::string sections = run("a<s>a</s>a\n", p + " <s> </s> /D");
+    std::string shown = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(plain, "1|x12y\r\nz\r\n");
+    EXPECT_EQ(sections, "1|a<s>12</s>a\r\n");
+    EXPECT_NE(shown.find("\nx12y\nz\n"), std::string::npos) << shown;
+    // A kept delimiter is shown as it goes to the output, and once more by
+    // its own display bit.
+    std::string tail = "\na<s><s>12</s></s>a\n";
+    ASSERT_GE(shown.size(), tail.size());
+    EXPECT_EQ(shown.substr(shown.size() - tail.size()), tail);
+}
+
 // /T: the converted file keeps the input's date; without it the date is
 // that of the pass.
 TEST(WgyFile, DateOfTheReplacedFile) {

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Group kinds.
 enum : std::uint32_t {
@@ -84,6 +85,29 @@ constexpr unsigned WGY_STR_MAX = 16383;
 // buffer of the module until the next call.  Null when the text or a
 // group's result is longer than WGY_STR_MAX bytes.
 const char *wgy_convert_string(wgy_handle *h, const char *text);
+
+// Which codes can begin a match of a group's patterns (table order, for
+// the matcher with the case folding given): a position whose code is not
+// among them is passed over without asking the matcher.
+struct wgy_starts {
+    bool all = false;                 // some pattern may begin with any code
+    bool fold = false;
+    std::vector<std::uint64_t> bits;  // 65536 bits, one per code
+    std::vector<std::uint16_t> first; // per pattern: the only (folded) code it begins with, or 0
+
+    void build(const wgy_record *header, bool fold_case);
+    bool may_start(std::uint16_t c) const { return all || (bits[c >> 6] >> (c & 63) & 1); }
+    // The code as the first codes are kept.
+    std::uint16_t key(std::uint16_t c) const {
+        return fold && c >= 'a' && c <= 'z' ? static_cast<std::uint16_t>(c - 'a' + 'A') : c;
+    }
+
+private:
+    void mark(std::uint16_t c);
+    void mark_folded(std::uint16_t c);
+    bool mark_class(const std::uint16_t *e, const std::uint16_t *end);
+    std::uint16_t add(const std::uint16_t *source);
+};
 
 // ---- the command text: option state -----------------------------------------
 

@@ -39,6 +39,7 @@ unsigned g_current = 0;                // /Q and /S: the current pattern
 unsigned g_column = 0, g_chars = 0;    // /S
 const u16 *g_insert = nullptr;         // /S: what follows the character
 u16 g_line_feed[] = {10, 0};
+wgy_starts g_starts;                   // what can begin a match of the pass's patterns
 
 // The command as wide arguments (the buffer fits the command).
 std::vector<u16> g_wide;
@@ -67,16 +68,19 @@ void flush_out() {
     unsigned n = 0;
     for (unsigned i = 0; i < g_on; ++i) {
         u16 c = g_out[i];
-        if (c == 13) continue;
-        if (c == 10) {
-            g_out_bytes[n++] = 13;
-            g_out_bytes[n++] = 10;
-        } else if (c >= 256) {
-            g_out_bytes[n++] = static_cast<char>(c >> 8);
-            g_out_bytes[n++] = static_cast<char>(c & 0xFF);
-        } else {
-            g_out_bytes[n++] = static_cast<char>(c);
+        if (c == 10 || c == 13) {
+            if (c == 10) {
+                g_out_bytes[n++] = 13;
+                g_out_bytes[n++] = 10;
+            }
+            continue;
         }
+        // One byte below 256, else two; a single byte's second store is
+        // overwritten by the next code.
+        unsigned two = (static_cast<unsigned>(c) + 0xFF00u) >> 16;  // c > 255, without a branch
+        g_out_bytes[n] = static_cast<char>(c >> (8 * two));
+        g_out_bytes[n + 1] = static_cast<char>(c & 0xFF);
+        n += 1 + two;
     }
     g_on = 0;
     if (n && zp::lwrite(g_out_file, g_out_bytes, n) != n)
@@ -97,7 +101,18 @@ void out_char(u16 c) {
 }
 
 void out_raw(const u16 *from, unsigned count) {
-    for (unsigned i = 0; i < count; ++i) out_char(from[i]);
+    if (g_display) {
+        for (unsigned i = 0; i < count; ++i) out_char(from[i]);
+        return;
+    }
+    while (count) {
+        unsigned n = OUT_FLUSH - g_on < count ? OUT_FLUSH - g_on : count;
+        std::memcpy(g_out + g_on, from, n * sizeof(u16));
+        g_on += n;
+        from += n;
+        count -= n;
+        if (g_on >= OUT_FLUSH) flush_out();
+    }
 }
 
 // A replacement with the captures of the last match.
@@ -175,7 +190,11 @@ int step(u16 *&p, wgy_record *header, bool to_side) {
         if (r == 2) return 2;
         if (r == 0 && wj_cap.match_len) hit = first + g_current;
     } else {
+        if (!g_starts.may_start(*p)) return 0;
+        u16 key = g_starts.key(*p);
         for (wgy_record *rec = first; rec < first + count; ++rec) {
+            u16 only = g_starts.first[rec - first];
+            if (only && only != key) continue;
             int r = WJSTRCMP(p, rec->source);
             if (r == 2) return 2;
             if (r == 0 && wj_cap.match_len) {
@@ -220,7 +239,17 @@ void undo_count() {
 // The loops: the position where more text is needed, or null when the
 // window was used up.
 u16 *normal_loop(u16 *p, wgy_record *header) {
+    // Without sections, display and the column and sequential modes, a run
+    // of codes no pattern can begin with goes to the output at once.
+    bool runs = !g_sections && !g_display && !wgy_has('S') && !wgy_has('Q');
     while (*p) {
+        if (runs && !g_starts.may_start(*p)) {
+            u16 *q = p + 1;
+            while (*q && !g_starts.may_start(*q)) ++q;
+            out_raw(p, static_cast<unsigned>(q - p));
+            p = q;
+            continue;
+        }
         if (g_sections) {
             int c = section_step(p);
             if (c == WGY_MORE) return p;
@@ -296,6 +325,19 @@ u16 *extract_loop(u16 *p) {
 
 // ---- the reader -----------------------------------------------------------------------
 
+// What a byte of the file is to the reader.
+// STOP: a CR, an EOF mark or a zero byte, which the careful path handles.
+enum : unsigned char { PLAIN = 0, LEAD = 1, STOP = 2 };
+struct byte_kinds {
+    unsigned char of[256];
+    byte_kinds() {
+        for (unsigned b = 0; b < 256; ++b)
+            of[b] = zu_lead_byte(static_cast<unsigned char>(b)) ? LEAD : (b == 13 || b == 0x1A || b == 0) ? STOP : PLAIN;
+    }
+    unsigned char operator[](unsigned char b) const { return of[b]; }
+};
+const byte_kinds g_kind;
+
 // Reads the next bytes after `carried` codes of the window; false at the
 // end of the file.  The window ends in a 0 code.
 bool read_window(zp::fhandle in, const std::string &name, unsigned carried, unsigned *length) {
@@ -307,20 +349,40 @@ bool read_window(zp::fhandle in, const std::string &name, unsigned carried, unsi
         return false;
     }
     if (got == 0) return false;
-    // A double-byte character is never split between two reads.
-    unsigned i = 0;
-    while (i < got) i += zu_lead_byte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
-    if (i > got) {
+    // A double-byte character is never split between two reads.  A byte
+    // that cannot lead a character ends one, so the bytes after the last such
+    // byte pair up: an odd number of them ends in a lone lead byte.
+    unsigned j = got;
+    while (j > 0 && zu_lead_byte(static_cast<unsigned char>(bytes[j - 1]))) --j;
+    if ((got - j) % 2) {
         unsigned more = zp::lread(in, bytes + got, 1);
         if (more == static_cast<unsigned>(-1)) err(9, "%s", "err from wjfread()");
         else if (more == 1) ++got;
     }
     u16 *w = g_win + carried;
     unsigned n = 0;
+    // The kinds first (each byte on its own), then the codes: a single byte,
+    // or a pair, with neither a CR, an EOF mark nor a zero byte in it, is
+    // worked out without branches (the kinds of text mix at random).  The
+    // kind after the read is STOP: a lead byte there stands alone.
+    static unsigned char kinds[READ_BYTES + 2];
+    for (unsigned k = 0; k < got; ++k) kinds[k] = g_kind[static_cast<unsigned char>(bytes[k])];
+    kinds[got] = STOP;
     for (unsigned k = 0; k < got; ++k) {
         unsigned char b = static_cast<unsigned char>(bytes[k]);
-        if (b == 13 || b == 0x1A) continue;
-        if (b == 0) err(9, "%s にヌル文字があります wjfread()\n", name.c_str());
+        unsigned kind = kinds[k], lead = kind & LEAD;
+        if (!((kind | ((0u - lead) & kinds[k + 1])) & STOP)) {
+            unsigned t = static_cast<unsigned char>(bytes[k + 1]);
+            w[n++] = static_cast<u16>(b << (8 * lead) | (t & (0u - lead)));
+            k += lead;
+            continue;
+        }
+        if (!zu_lead_byte(b)) {
+            if (b == 13 || b == 0x1A) continue;
+            if (b == 0) err(9, "%s にヌル文字があります wjfread()\n", name.c_str());
+            w[n++] = b;
+            continue;
+        }
         unsigned k2 = k + 1;
         while (k2 < got && (bytes[k2] == 13 || bytes[k2] == 0x1A)) ++k2;
         if (zu_lead_byte(b) && k2 < got && bytes[k2]) {
@@ -371,6 +433,7 @@ void run_pass(mode_t mode, const std::string &input, const std::string &output, 
     g_insert = nullptr;
     g_eoi = 0;
     if (header && header->patterns > 65535) err(9, "%s", "error chg_gy_init ");
+    g_starts.build(header, wj_ctx.fold != 0);
 
     pass_files files;
     g_out_name.clear();
