@@ -1,6 +1,7 @@
 // zudb: a command-line front end over the zdb exports of ZUDBTOOL.  The
 // commands and switches are in COMMANDS and SWITCHES below; `zudb --help`
 // prints them.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,9 @@ namespace {
 // from and to the engine's Shift-JIS here; Shift-JIS bytes as they are
 // otherwise (or with --sjis).
 bool g_utf8 = false;
+// --utf8 was given on the command line: then files written for other
+// programs are UTF-8 too.
+bool g_utf8_asked = false;
 // The user's locale is UTF-8: then paths (names of files, passed to the system
 // as they are) are UTF-8 too.
 bool g_locale_utf8 = false;
@@ -127,30 +131,6 @@ int cmd_create(const char *path) {
     return 0;
 }
 
-int cmd_info(const char *path) {
-    table t(path);
-    void *h = t.h;
-    std::printf("table:   %s\n", out(zu_call([&] { return zdbGetDBFPathFileName(h); }), PATH).c_str());
-    std::printf("records: %d\n", zu_call([&] { return zdbRecordCount(h); }));
-    if (zu_call([&] { return zdbIsOldTable(h); }))
-        std::printf("created: (old table: no creation stamp)\n");
-    else
-        std::printf("created: %s\n", zu_call([&] { return zdbGetTableCreateDate(h); }));
-    int n = zu_call([&] { return zdbGetNField(h); });
-    std::printf("fields:  %d\n", n);
-    static const char *kinds[] = {"- (other program)", "A (text)", "N (number)", "@ (text 24)"};
-    for (int i = 1; i <= n; ++i) {
-        const char *name = zu_call([&] { return zdbGetFieldName(h, i); });
-        int len = zu_call([&] { return zdbGetFieldLength(h, name); });
-        int kind = zu_call([&] { return zdbGetFieldType(h, name); });
-        std::string shown = out(name);
-        std::printf("  %3d  %-12s length %5d  kind %d %s\n", i, shown.c_str(), len, kind,
-                    kind >= 0 && kind <= 3 ? kinds[kind] : "");
-    }
-    t.close();
-    return 0;
-}
-
 // A value as spreadsheet programs read it: in double quotes (each quote
 // doubled) when it holds a comma, a quote or a line end.
 std::string csv_value(const std::string &v) {
@@ -160,16 +140,86 @@ std::string csv_value(const std::string &v) {
     return q + '"';
 }
 
+// The fields of an open table as the tool reads its records: names, lengths
+// and type letters.  Values are cut from the whole record, which holds any
+// field a dBASE III table can have (numbers of every width too, which the
+// field reads of the engine refuse above 8 bytes).
+struct layout {
+    std::vector<std::string> names;
+    std::vector<int> lens;
+    std::string types;  // type letters from the descriptors, '?' when unread
+    std::size_t width = 0;
+};
+
+layout layout_of(void *h, const char *path) {
+    layout l;
+    int n = zu_call([&] { return zdbGetNField(h); });
+    for (int i = 1; i <= n; ++i) {
+        l.names.push_back(zu_call([&] { return zdbGetFieldName(h, i); }));
+        l.lens.push_back(zu_call([&] { return zdbGetFieldLength(h, l.names.back().c_str()); }));
+        l.width += static_cast<std::size_t>(l.lens.back());
+    }
+    l.types.assign(static_cast<std::size_t>(n), '?');
+    if (FILE *f = std::fopen(path, "rb")) {
+        std::vector<unsigned char> head(32 + 32 * static_cast<std::size_t>(n));
+        if (std::fread(head.data(), 1, head.size(), f) == head.size())
+            for (int i = 0; i < n; ++i) l.types[static_cast<std::size_t>(i)] = static_cast<char>(head[32 + 32 * i + 11]);
+        std::fclose(f);
+    }
+    return l;
+}
+
+// The values of the current record: numbers without their blanks on either
+// side, other fields without trailing blanks (or NUL bytes that some programs
+// pad with).
+std::vector<std::string> record_values(void *h, const layout &l) {
+    const char *rec = zu_call([&] { return zdbGetRecord(h); });
+    std::string all(rec, l.width);  // the record without its flag byte
+    std::vector<std::string> values;
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < l.lens.size(); ++i) {
+        std::string v = all.substr(at, static_cast<std::size_t>(l.lens[i]));
+        at += static_cast<std::size_t>(l.lens[i]);
+        v.erase(v.find_last_not_of(std::string(" \0", 2)) + 1);
+        if (l.types[i] == 'N' || l.types[i] == 'F') v.erase(0, v.find_first_not_of(' '));
+        values.push_back(v);
+    }
+    return values;
+}
+
 // One record as a line: fields separated by commas (quoted as CSV wants
 // them with `csv`).
-std::string record_line(void *h, const std::vector<std::string> &names, bool csv = false) {
+std::string record_line(void *h, const layout &l, bool csv = false) {
     std::string line;
-    for (std::size_t i = 0; i < names.size(); ++i) {
+    std::vector<std::string> values = record_values(h, l);
+    for (std::size_t i = 0; i < values.size(); ++i) {
         if (i) line += ',';
-        std::string v = zu_call([&] { return zdbGS(h, names[i].c_str()); });
-        line += csv ? csv_value(v) : v;
+        line += csv ? csv_value(values[i]) : values[i];
     }
     return line + '\n';
+}
+
+int cmd_info(const char *path) {
+    table t(path);
+    void *h = t.h;
+    std::printf("table:   %s\n", out(zu_call([&] { return zdbGetDBFPathFileName(h); }), PATH).c_str());
+    std::printf("records: %d\n", zu_call([&] { return zdbRecordCount(h); }));
+    if (zu_call([&] { return zdbIsOldTable(h); }))
+        std::printf("created: (old table: no creation stamp)\n");
+    else
+        std::printf("created: %s\n", zu_call([&] { return zdbGetTableCreateDate(h); }));
+    layout l = layout_of(h, path);
+    std::printf("fields:  %d\n", static_cast<int>(l.names.size()));
+    static const char *kinds[] = {"- (other program)", "A (text)", "N (number)", "@ (text 24)"};
+    for (std::size_t i = 0; i < l.names.size(); ++i) {
+        const char *name = l.names[i].c_str();
+        int kind = zu_call([&] { return zdbGetFieldType(h, name); });
+        std::string shown = out(name);
+        std::printf("  %3d  %-12s length %5d  type %c  kind %d %s\n", static_cast<int>(i + 1), shown.c_str(), l.lens[i],
+                    l.types[i], kind, kind >= 0 && kind <= 3 ? kinds[kind] : "");
+    }
+    t.close();
+    return 0;
 }
 
 // The words of a command apart from its switches: `flags` are switches
@@ -205,23 +255,16 @@ struct words {
     }
 };
 
-std::vector<std::string> field_names(void *h) {
-    int n = zu_call([&] { return zdbGetNField(h); });
-    std::vector<std::string> names;
-    for (int i = 1; i <= n; ++i) names.push_back(zu_call([&] { return zdbGetFieldName(h, i); }));
-    return names;
-}
-
 int cmd_list(char **args, int n) {
     words w(args, n, {"--csv"}, {});
     w.need(1);
     table t(w.plain[0]);
     void *h = t.h;
-    std::vector<std::string> names = field_names(h);
+    layout l = layout_of(h, w.plain[0]);
     zu_call([&] { return zdbChgIndexByNo(h, 0); });  // record-number order
     zu_call([&] { return zdbTop(h); });
     while (!zu_call([&] { return zdbEof(h); })) {
-        print(record_line(h, names, w.has("--csv")).c_str());
+        print(record_line(h, l, w.has("--csv")).c_str());
         if (!zu_call([&] { return zdbSkip(h, 1); })) break;
     }
     t.close();
@@ -251,6 +294,49 @@ int cmd_sort(char **args, int n) {
     return 0;
 }
 
+// Whether Shift-JIS text becomes UTF-8 without a byte given up: the
+// conversion puts '?' in place of each byte it cannot convert.
+bool converts(const std::string &sjis, std::string &utf8) {
+    utf8 = zu_utf8_of(sjis.c_str());
+    return sjis.find('\0') == std::string::npos &&
+           std::count(utf8.begin(), utf8.end(), '?') == std::count(sjis.begin(), sjis.end(), '?');
+}
+
+// The comma text of the table as zdbExport writes it (each value followed
+// by a comma, CR LF at the end of each line, the field names first with
+// `header`), read through the whole record so that every valid table can be
+// exported.
+std::string comma_text(void *h, const layout &l, bool header) {
+    std::string text;
+    if (header) {
+        for (const std::string &name : l.names) text += (g_utf8_asked ? zu_utf8_of(name.c_str()) : name) + ',';
+        text += "\r\n";
+    }
+    zu_call([&] { return zdbTop(h); });
+    while (!zu_call([&] { return zdbEof(h); })) {
+        std::vector<std::string> values = record_values(h, l);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            std::string utf8;
+            if (g_utf8_asked && !converts(values[i], utf8))
+                fail("record " + std::to_string(zu_call([&] { return zdbRecordNo(h); })) + ", field " +
+                     said(l.names[i].c_str()) +
+                     ": bytes that are not Shift-JIS text; nothing written (without --utf8 the values are "
+                     "written as the table holds them)");
+            text += (g_utf8_asked ? utf8 : values[i]) + ',';
+        }
+        text += "\r\n";
+        if (!zu_call([&] { return zdbSkip(h, 1); })) break;
+    }
+    return text;
+}
+
+void write_file(const char *file, const std::string &text, bool append) {
+    FILE *f = std::fopen(file, append ? "ab" : "wb");
+    bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    if (f && std::fclose(f) != 0) ok = false;
+    if (!ok) fail("cannot write " + said(file, PATH));
+}
+
 int cmd_export(char **args, int n) {
     words w(args, n, {"--header", "--append", "--sdf"}, {});
     w.need(2);
@@ -258,10 +344,12 @@ int cmd_export(char **args, int n) {
     void *h = t.h;
     const char *file = w.plain[1];
     zu_call([&] { return zdbChgIndexByNo(h, 0); });  // record-number order
+    if (w.has("--sdf") && g_utf8_asked)
+        fail("--sdf writes the records' bytes as they are (their widths are counted in bytes): not with --utf8");
     if (w.has("--sdf"))
         zu_call([&] { return zdbExportSDF(h, file); });
     else
-        zu_call([&] { return zdbExport(h, file, w.has("--header"), w.has("--append")); });
+        write_file(file, comma_text(h, layout_of(h, w.plain[0]), w.has("--header")), w.has("--append"));
     int count = zu_call([&] { return zdbRecordCount(h); });
     t.close();
     std::printf("exported %d records\n", count);
@@ -357,7 +445,7 @@ int cmd_seek(const char *path, char **args, int n) {
     void *h = t.h;
     if (!zu_call([&] { return zdbGetNIndex(h); })) fail("the table has no index: " + said(path, PATH));
     if (!index.empty()) zu_call([&] { return zdbChgIndex(h, index.c_str()); });
-    std::vector<std::string> names = field_names(h);
+    layout l = layout_of(h, path);
     zdbSeekReset();
     for (auto &k : keys) zu_call([&] { return zdbSSKey(h, k.c_str()); });
     int found = 0;
@@ -365,7 +453,7 @@ int cmd_seek(const char *path, char **args, int n) {
         do {
             ++found;
             std::printf("%d:", zu_call([&] { return zdbRecordNo(h); }));
-            print(record_line(h, names).c_str());
+            print(record_line(h, l).c_str());
         } while (zu_call([&] { return zdbSeekNext(h); }));
     }
     t.close();
@@ -444,8 +532,9 @@ const command COMMANDS[] = {
      "rewrite the table in the order of its first index (or of EXPR); a record whose key a unique index already "
      "holds is left out"},
     {"export", "T.DBF FILE [--header] [--append] [--sdf]", 2, 5, cmd_export,
-     "write the records as comma text (each value followed by a comma, Shift-JIS), with the field names first "
-     "(--header), added to FILE (--append), or as fixed-width lines (--sdf)"},
+     "write the records as comma text (each value followed by a comma, Shift-JIS; UTF-8 when --utf8 is given, "
+     "refused when a value has bytes that do not convert), with the field names first (--header), added to FILE "
+     "(--append), or as fixed-width lines (--sdf, Shift-JIS only)"},
     {"import", "T.DBF FILE [--delimiter D] [--sdf]", 2, 5, cmd_import,
      "replace the records by the lines of FILE: comma text (or values separated by D) with quotes taken off, or "
      "fixed-width lines (--sdf)"},
@@ -526,6 +615,7 @@ int main(int argc, char **argv) {
             return 0;
         } else {
             utf8 = sw->kind == AS_UTF8;
+            g_utf8_asked = utf8;
         }
     }
     g_utf8 = utf8;
