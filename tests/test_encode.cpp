@@ -154,8 +154,6 @@ ZuSystemTime time_of(const std::string &name) {
     return t;
 }
 
-std::string header_text(const std::string &file, std::size_t at, std::size_t n) { return file.substr(at, n); }
-
 TEST(Files, LayoutAndRestoredFile) {
     std::string dir = zt::fresh_dir("layout");
     struct size_case {
@@ -184,7 +182,9 @@ TEST(Files, LayoutAndRestoredFile) {
         // A wrong key gives other bytes of the same length.
         StrDecodeFile(enc.c_str(), out.c_str(), "other", 0);
         EXPECT_EQ(zt::read_file(out).size(), c.plain);
-        if (c.plain) EXPECT_NE(zt::read_file(out), bytes);
+        if (c.plain) {
+            EXPECT_NE(zt::read_file(out), bytes);
+        }
     }
 }
 

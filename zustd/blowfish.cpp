@@ -189,30 +189,31 @@ inline std::uint32_t f(const zu_blowfish &bf, std::uint32_t x) {
     return ((bf.s[0][x >> 24] + bf.s[1][(x >> 16) & 0xFF]) ^ bf.s[2][(x >> 8) & 0xFF]) + bf.s[3][x & 0xFF];
 }
 
+// The 16 rounds, unrolled; `p` runs forwards to encipher, backwards to
+// decipher.
+template <bool DECRYPT>
+inline void rounds(const zu_blowfish &bf, std::uint32_t &left, std::uint32_t &right) {
+    const std::uint32_t *p = bf.p;
+    std::uint32_t l = left, r = right;
+#pragma GCC unroll 8
+    for (int i = 0; i < 16; i += 2) {
+        l ^= p[DECRYPT ? 17 - i : i];
+        r ^= f(bf, l);
+        r ^= p[DECRYPT ? 16 - i : i + 1];
+        l ^= f(bf, r);
+    }
+    left = r ^ p[DECRYPT ? 0 : 17];
+    right = l ^ p[DECRYPT ? 1 : 16];
+}
+
 }  // namespace
 
 void zu_blowfish_encrypt(const zu_blowfish &bf, std::uint32_t &left, std::uint32_t &right) {
-    std::uint32_t l = left, r = right;
-    for (int i = 0; i < 16; i += 2) {
-        l ^= bf.p[i];
-        r ^= f(bf, l);
-        r ^= bf.p[i + 1];
-        l ^= f(bf, r);
-    }
-    left = r ^ bf.p[17];
-    right = l ^ bf.p[16];
+    rounds<false>(bf, left, right);
 }
 
 void zu_blowfish_decrypt(const zu_blowfish &bf, std::uint32_t &left, std::uint32_t &right) {
-    std::uint32_t l = left, r = right;
-    for (int i = 17; i > 1; i -= 2) {
-        l ^= bf.p[i];
-        r ^= f(bf, l);
-        r ^= bf.p[i - 1];
-        l ^= f(bf, r);
-    }
-    left = r ^ bf.p[0];
-    right = l ^ bf.p[1];
+    rounds<true>(bf, left, right);
 }
 
 void zu_blowfish_key(zu_blowfish &bf, const unsigned char *key, std::size_t length) {
@@ -250,9 +251,9 @@ void zu_blowfish_ecb(const zu_blowfish &bf, const unsigned char *in, unsigned ch
     for (std::size_t i = 0; i + 8 <= length; i += 8) {
         std::uint32_t l = zu_get_le32(in + i), r = zu_get_le32(in + i + 4);
         if (decrypt)
-            zu_blowfish_decrypt(bf, l, r);
+            rounds<true>(bf, l, r);
         else
-            zu_blowfish_encrypt(bf, l, r);
+            rounds<false>(bf, l, r);
         zu_put_le32(out + i, l);
         zu_put_le32(out + i + 4, r);
     }
