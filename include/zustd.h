@@ -191,4 +191,25 @@ ZU_API int ZU_CALL ZuSetFileDate(const char *name, ZuSystemTime time);
 ZU_API int ZU_CALL ResizeLogFile(const char *name, unsigned maximum);
 
 
+/* ---- encoded strings and files ----
+ * Blowfish under a key text (not empty; its first 72 bytes count), block by
+ * block, each 32-bit half of a block least significant byte first.  The
+ * string results live in static buffers of their own (600 bytes each for
+ * StrEncode/StrDecode, whose length must be a multiple of 8 up to 600).
+ * StrEncodeFile gives the name it made (when `encoded` is null) or "";
+ * StrDecodeFile gives the output name, the default one made from the stored
+ * extension when `output` is null, and with `check_only` writes nothing.
+ * Bin2Txt_str takes at most 7999 bytes, Txt2Bin_str at most 15999
+ * characters; Bin2Txt and Txt2Bin give 0, or 1 when the input cannot be
+ * read. */
+ZU_API unsigned char *ZU_CALL StrEncode(const void *data, int length, const char *key);
+ZU_API unsigned char *ZU_CALL StrDecode(const void *data, int length, const char *key);
+ZU_API const char *ZU_CALL StrEncodeFile(const char *plain, const char *encoded, const char *key);
+ZU_API const char *ZU_CALL StrDecodeFile(const char *encoded, const char *output, const char *key, int check_only);
+ZU_API const char *ZU_CALL Bin2Txt_str(const void *data, int length);
+ZU_API const unsigned char *ZU_CALL Txt2Bin_str(const char *text, int length);
+ZU_API int ZU_CALL Bin2Txt(const char *input, const char *output);
+ZU_API int ZU_CALL Txt2Bin(const char *input, const char *output);
+
+
 #endif

@@ -341,3 +341,10 @@ bool set_file_write_time(const char *name, std::uint64_t write, bool *opened);
 bool filetime_to_local(std::uint64_t filetime, system_time *t);
 bool local_to_filetime(const system_time *t, std::uint64_t *filetime);
 }  // namespace zp
+
+namespace zp {
+// ---- terminal echo --------------------------------------------------------
+// Turns the echo of what is typed on standard input off or back on (for
+// reading a secret); false when standard input is no terminal or console.
+bool set_input_echo(bool on);
+}  // namespace zp

@@ -504,3 +504,17 @@ const char *command_line() {
     return line.c_str();
 }
 }  // namespace zp
+
+#include <termios.h>
+
+namespace zp {
+bool set_input_echo(bool on) {
+    termios t;
+    if (!isatty(0) || tcgetattr(0, &t) != 0) return false;
+    if (on)
+        t.c_lflag |= ECHO;
+    else
+        t.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    return tcsetattr(0, TCSANOW, &t) == 0;
+}
+}  // namespace zp

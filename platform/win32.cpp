@@ -346,3 +346,13 @@ void set_locale_utf8(bool) {}
 
 const char *command_line() { return GetCommandLineA(); }
 }  // namespace zp
+
+namespace zp {
+bool set_input_echo(bool on) {
+    HANDLE in = ::GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    if (in == INVALID_HANDLE_VALUE || !::GetConsoleMode(in, &mode)) return false;
+    mode = on ? (mode | ENABLE_ECHO_INPUT) : (mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
+    return ::SetConsoleMode(in, mode) != 0;
+}
+}  // namespace zp
