@@ -13,10 +13,13 @@ import subprocess
 import sys
 
 tool = sys.argv[1]
-try:
-    from Crypto.Cipher import Blowfish
+try:  # Debian's python3-pycryptodome is the Cryptodome package
+    from Cryptodome.Cipher import Blowfish
 except ImportError:
-    Blowfish = None
+    try:
+        from Crypto.Cipher import Blowfish
+    except ImportError:
+        Blowfish = None
 openssl = shutil.which("openssl")
 if openssl and subprocess.run([openssl, "enc", "-bf-ecb", "-provider", "legacy", "-provider", "default",
                                "-K", "00" * 16, "-nopad"], input=b"\0" * 8,
