@@ -191,4 +191,20 @@ ZU_API int ZU_CALL ZuSetFileDate(const char *name, ZuSystemTime time);
 ZU_API int ZU_CALL ResizeLogFile(const char *name, unsigned maximum);
 
 
+// ---- host record conversion ----------------------------------------------
+//
+// Converts the fixed-length records (record_length bytes each; a shorter
+// last one is converted as it is, a last lone Ctrl-Z ends the input) of
+// `input` into one comma-separated Shift-JIS line each in `output`, field by
+// field as the definition file says: pairs of a length and a job letter
+// (- skip, may be negative; @ copy; E EBCDIC katakana; e to EBCDIC; h hex
+// marks; F host kanji; J JIS kanji; p packed decimal).  A byte or code that
+// does not convert is marked in the line ({H:XXXX}, or { for e); the result
+// is 1 when any record carried a mark (or when the input or the definition
+// could not be read after a report that returned), else 0.  Fields are taken
+// only from the bytes of the record: a field that runs past them converts
+// what there is, and the position never moves before the record start.
+// Marks are not written to the error log.
+ZU_API int ZU_CALL ZuFConversion(const char *input, const char *definition, const char *output, int record_length);
+
 #endif
