@@ -152,15 +152,7 @@ int ime_result(unsigned flag, char *buf, unsigned size, bool *released) {
 }
 
 int set_local_time(const system_time *t) {
-    SYSTEMTIME s;
-    s.wYear = t->year;
-    s.wMonth = t->month;
-    s.wDayOfWeek = t->day_of_week;
-    s.wDay = t->day;
-    s.wHour = t->hour;
-    s.wMinute = t->minute;
-    s.wSecond = t->second;
-    s.wMilliseconds = t->milliseconds;
+    SYSTEMTIME s = win::to_systemtime(t);
     return ::SetLocalTime(&s);
 }
 

@@ -102,22 +102,26 @@ int field_length(const char *token, const char *definition) {
 // however the pairs are spread over the lines; a last length without a job
 // gets the job 0 (reported when a record is converted).
 bool load_definition(const char *name, std::vector<Field> &fields) {
-    char *text = fil2buf(name);
-    if (!text) return false;
-    struct Freer {
-        char *p;
-        ~Freer() { std::free(p); }
-    } freer{text};
-    if (!*text) return true;
-    char **tokens = str2pp(text, " \x81\x40\t\n", 0, nullptr);
-    if (!tokens) return false;
-    for (char **t = tokens; *t; t += 2) {
+    // Both blocks are released also when a report leaves in between.
+    struct Blocks {
+        char *text = nullptr;
+        char **tokens = nullptr;
+        ~Blocks() {
+            if (tokens) ZUFRE(tokens);
+            std::free(text);
+        }
+    } b;
+    b.text = fil2buf(name);
+    if (!b.text) return false;
+    if (!*b.text) return true;
+    b.tokens = str2pp(b.text, " \x81\x40\t\n", 0, nullptr);
+    if (!b.tokens) return false;
+    for (char **t = b.tokens; *t; t += 2) {
         int length = field_length(t[0], name);
         if (length == 0) break;
         fields.push_back({length, t[1] ? t[1][0] : '\0'});
         if (!t[1]) break;
     }
-    ZUFRE(tokens);
     return true;
 }
 
