@@ -211,5 +211,63 @@ ZU_API const unsigned char *ZU_CALL Txt2Bin_str(const char *text, int length);
 ZU_API int ZU_CALL Bin2Txt(const char *input, const char *output);
 ZU_API int ZU_CALL Txt2Bin(const char *input, const char *output);
 
+/* ---- host record conversion ---- */
+/* Converts the fixed-length records (record_length bytes each; a shorter
+ * last one is converted as it is, a last lone Ctrl-Z ends the input) of
+ * `input` into one comma-separated Shift-JIS line each in `output`, field by
+ * field as the definition file says: pairs of a length and a job letter
+ * (- skip, may be negative; @ copy; E EBCDIC katakana; e to EBCDIC; h hex
+ * marks; F host kanji; J JIS kanji; p packed decimal).  A byte or code that
+ * does not convert is marked in the line ({H:XXXX}, or { for e); the result
+ * is 1 when any record carried a mark (or when the input or the definition
+ * could not be read after a report that returned), else 0.  Fields are taken
+ * only from the bytes of the record: a field that runs past them converts
+ * what there is, and the position never moves before the record start.
+ * Marks are not written to the error log. */
+ZU_API int ZU_CALL ZuFConversion(const char *input, const char *definition, const char *output, int record_length);
+
+/* ---- system queries and small helpers ----
+ * Volume and mute of mixer `mixer`: the volume functions show a failing
+ * mixer call's name in a box and return -1 (get) or 0 (set); the mute
+ * functions raise "mixerOpen" when the mixer cannot be opened.  Linux has no
+ * mixer: the volume functions show "mixerGetDevCaps" and the mute functions
+ * raise "mixerOpen".
+ * GetMacAddress: twelve hexadecimal digits of the first network adapter
+ * (Linux: the first interface that is not a loopback), or null.
+ * zuGetWindowsVersion: 0 or the system's error code; on Linux the platform
+ * is 0, the numbers are the kernel release's first three and the text is the
+ * kernel's name and release (at most 127 bytes; each out pointer may be null).
+ * zuImmGetCompositionString: the reading of the input method's last result
+ * for the active window; Linux has no input method: always "".
+ * ZuRand: the raw numbers are the C library generator's, which differ
+ * between Windows and Linux; ZuRand(n, seed) for n > 0 gives 1 to n.
+ * ZuSetDateTime: the system's result (Linux: 0 without the right to set the
+ * clock). */
+ZU_API int ZU_CALL zuGetMasterVolume(unsigned mixer);
+ZU_API int ZU_CALL zuSetMasterVolume(unsigned mixer, int volume);
+ZU_API int ZU_CALL zuGetMasterMute(unsigned mixer);
+ZU_API int ZU_CALL zuSetMasterMute(unsigned mixer, int on);
+ZU_API const char *GetMacAddress(void);
+ZU_API const char *GetMacAddressByIpConfig(void);
+ZU_API const char *ZU_CALL GetNetUseErrorString(unsigned code);
+ZU_API unsigned ZU_CALL zuGetWindowsVersion(unsigned *platform, unsigned *major, unsigned *minor, unsigned *build,
+                                            char *service_pack);
+ZU_API int CreateKeyboardNameTable(void);
+ZU_API const char *ZU_CALL GetKeyboardName(unsigned code);
+ZU_API const char *ZU_CALL zuImmGetCompositionString(int unused);
+ZU_API void ZU_CALL sethook(int unused);
+ZU_API void freehook(void);
+ZU_API const char *ZuGetDate(void);
+ZU_API const char *ZuGetTime(void);
+ZU_API const char *ZuGetMTime(void);
+ZU_API int ZU_CALL ZuSetDateTime(ZuSystemTime time);
+ZU_API int ZU_CALL DOWeek(const char *text);
+ZU_API int ZU_CALL DOWeek6(const char *text);
+ZU_API int *ZU_CALL ZuDateTimeStringSeparate(const char *format, const char *text, const char *date_separator,
+                                             const char *time_separator, const char *between, char *output);
+ZU_API int ZU_CALL Round(double value);
+ZU_API int ZU_CALL ZuRand(int n, int seed);
+ZU_API int ZU_CALL SurFirstComp(const char *name1, const char *name2);
+ZU_API int ZU_CALL ZuTemp01(const char *text, char **a, char **b, char **c, char **d);
 
 #endif

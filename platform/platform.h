@@ -340,6 +340,33 @@ bool set_file_write_time(const char *name, std::uint64_t write, bool *opened);
 // value cannot be converted.
 bool filetime_to_local(std::uint64_t filetime, system_time *t);
 bool local_to_filetime(const system_time *t, std::uint64_t *filetime);
+
+// ---- system queries: mixer, network adapter, version, input method, clock --
+// The step of a mixer call sequence that failed (MIXER_OK: none).  POSIX has
+// no mixer: every call fails at its first step (MIXER_DEVCAPS for the
+// volume, MIXER_OPEN for the mute).
+enum mixer_step { MIXER_OK, MIXER_DEVCAPS, MIXER_OPEN, MIXER_LINEINFO, MIXER_CONTROLS, MIXER_DETAILS };
+// Reads (set false) or sets the volume (0-65535, one uniform channel) of the
+// volume control of the first destination line of mixer `index`.  *code is
+// the failing call's result.
+mixer_step master_volume(unsigned index, bool set, unsigned *volume, unsigned *code);
+// Reads or sets the mute control of the speakers destination line.
+mixer_step master_mute(unsigned index, bool set, bool *on);
+// The hardware address of the first network adapter (Windows: NetBIOS
+// adapter status; POSIX: the first interface that is not a loopback).
+bool adapter_address(unsigned char mac[6]);
+// The system's version: Windows' platform id, major, minor and build number
+// and service-pack text; POSIX: platform 0, the kernel release's first three
+// numbers and "<kernel name> <release>".  0, or the system's error code.
+unsigned system_version(unsigned *platform, unsigned *major, unsigned *minor, unsigned *build, char *text,
+                        unsigned size);
+// The input method's last result string (flag 0x800) or its reading (0x200)
+// for the active window: the byte count, or IMM_ERROR_NODATA (-1) /
+// IMM_ERROR_GENERAL (-2).  *released is false when the input context could
+// not be released.  Without a context (POSIX: always) 0.
+int ime_result(unsigned flag, char *buf, unsigned size, bool *released);
+// Sets the local time; the system's result (nonzero on success).
+int set_local_time(const system_time *t);
 }  // namespace zp
 
 namespace zp {

@@ -85,15 +85,7 @@ bool filetime_to_local(std::uint64_t filetime, system_time *t) {
 }
 
 bool local_to_filetime(const system_time *t, std::uint64_t *filetime) {
-    SYSTEMTIME s;
-    s.wYear = t->year;
-    s.wMonth = t->month;
-    s.wDayOfWeek = t->day_of_week;
-    s.wDay = t->day;
-    s.wHour = t->hour;
-    s.wMinute = t->minute;
-    s.wSecond = t->second;
-    s.wMilliseconds = t->milliseconds;
+    SYSTEMTIME s = win::to_systemtime(t);
     FILETIME local, utc;
     if (!::SystemTimeToFileTime(&s, &local) || !::LocalFileTimeToFileTime(&local, &utc)) return false;
     *filetime = from_ft(utc);

@@ -19,5 +19,18 @@ inline void from_systemtime(const SYSTEMTIME &s, system_time *t) {
     t->milliseconds = s.wMilliseconds;
 }
 
+inline SYSTEMTIME to_systemtime(const system_time *t) {
+    SYSTEMTIME s;
+    s.wYear = t->year;
+    s.wMonth = t->month;
+    s.wDayOfWeek = t->day_of_week;
+    s.wDay = t->day;
+    s.wHour = t->hour;
+    s.wMinute = t->minute;
+    s.wSecond = t->second;
+    s.wMilliseconds = t->milliseconds;
+    return s;
+}
+
 }  // namespace win
 }  // namespace zp

@@ -439,3 +439,7 @@ ZU_API char *ZU_CALL ZuStrTok(char *text, const char *delimiters) {
 ZU_API char *ZU_CALL ZuStrChg(const char *text, const char *pattern, const char *replacement) {
     return zu_export([&] { return str_chg(text, pattern, replacement); });
 }
+
+// The JIS X 0208 to Shift-JIS step for the other converters of ZUSTD
+// (zustd/jis.h).
+bool zu_jis_to_sjis(unsigned char j1, unsigned char j2, unsigned char *s) { return jis_to_sjis(j1, j2, s); }
