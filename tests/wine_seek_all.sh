@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # ZuSeekDriveAll searches every drive.  Under Wine that would be the whole
 # machine (Z: is /), so this runs the one test that calls it in the prefix
-# with its drives confined: Z: is taken away for the run, D: is a fresh
-# folder, and C: (the prefix's own drive_c) gets the marker file the test
-# looks for on every drive root before it searches.  The prefix is put back
-# as it was however the run ends.
+# with its drives confined: every drive but C: is taken away for the run, D:
+# is a fresh folder, and C: (the prefix's own drive_c) gets the marker file
+# the test looks for on every drive root before it searches.  The prefix is
+# put back as it was however the run ends.
 #
 # usage: tests/wine_seek_all.sh BIN_DIR [--64]   (WINEPREFIX set, prefix made)
 set -uo pipefail
@@ -14,19 +14,24 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 : "${WINEPREFIX:?WINEPREFIX names the prefix}"
 dev=$WINEPREFIX/dosdevices
 drive_d=$(mktemp -d /tmp/zuseek-d.XXXXXX)
-saved_z=""
+saved=$dev/.saved-by-seek-test
 
 restore() {
   wineserver -k >/dev/null 2>&1 || true
   rm -f "$dev/d:" "$WINEPREFIX/drive_c/ZUSEEKALL.OK"
-  [ -n "$saved_z" ] && mv "$saved_z" "$dev/z:"
+  if [ -d "$saved" ]; then
+    for link in "$saved"/*; do [ -L "$link" ] && mv "$link" "$dev/"; done
+    rmdir "$saved"
+  fi
   rm -rf "$drive_d"
 }
 trap restore EXIT
 
 wineserver -k >/dev/null 2>&1 || true
-if [ -e "$dev/d:" ]; then echo "wine_seek_all: the prefix already has a D: drive" >&2; exit 1; fi
-if [ -L "$dev/z:" ]; then saved_z=$dev/.z-saved-by-seek-test; mv "$dev/z:" "$saved_z"; fi
+mkdir -p "$saved"
+for link in "$dev"/?:; do
+  [ -L "$link" ] && [ "$(basename "$link")" != "c:" ] && mv "$link" "$saved/"
+done
 ln -s "$drive_d" "$dev/d:"
 touch "$drive_d/ZUSEEKALL.OK" "$WINEPREFIX/drive_c/ZUSEEKALL.OK"
 cp "$bin/test_fileops.exe" "$bin/ZUSTD.dll" "$drive_d/"
