@@ -8,6 +8,7 @@
 #include <set>
 
 #include "base/base.h"
+#include "zudbtool/ndx_key.h"
 #include "zustd.h"
 
 bool zdb_use_deleted = false;
@@ -18,22 +19,6 @@ std::set<const void *> g_live;
 
 // Position of the extension's dot in the file-name part of a path, or null.
 char *ext_dot(char *p) { return std::strrchr(p + (zp::file_name_part(p) - p), '.'); }
-
-// Name of up to 10 bytes with single-byte letters in upper case.
-void upper_name(char *out, const char *name) {
-    std::size_t i = 0;
-    for (; name[i]; ++i) {
-        unsigned char c = static_cast<unsigned char>(name[i]);
-        if (zu_lead_byte(c) && name[i + 1]) {
-            out[i] = name[i];
-            out[i + 1] = name[i + 1];
-            ++i;
-            continue;
-        }
-        out[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : static_cast<char>(c);
-    }
-    out[i] = '\0';
-}
 
 // A decimal number of at most `length` characters (the bounded conversion):
 // overflow of the 32-bit range is reported.
@@ -328,11 +313,13 @@ int DBE::fld_name2fld_no(const char *name) const {
         return -1;
     }
     char up[12];
-    upper_name(up, name);
+    zu_copy(up, sizeof up, name);
+    ndx_upper_name(up);
     for (int i = 1; i <= dbp->dp->nfld; ++i) {
         // Tables of other programs may store names in lower case.
         char stored[12];
-        upper_name(stored, field(i).name);
+        zu_copy(stored, sizeof stored, field(i).name);
+        ndx_upper_name(stored);
         if (std::strcmp(stored, up) == 0) return i;
     }
     return -1;

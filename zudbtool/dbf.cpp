@@ -67,7 +67,7 @@ void fill_field(dbf_field *f) {
 // Why the system refused a file call, beside the ISAM report.
 void log_system_error(const char *site, const char *path) {
     unsigned code = zp::last_error();
-    const char *text = zu_call([&] { return GetLastError2MessageErrorCode(code); });
+    const char *text = zu_system_text_with_code(code);
     write_error_log("%s %s '%s' %s\r\n", now_string(), site, path, text ? text : "");
 }
 

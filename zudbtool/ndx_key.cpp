@@ -16,18 +16,6 @@ namespace {
 // them.
 const char PART_SEPARATORS[] = "; +";
 
-// Upper case of single-byte letters; double-byte characters stay as they are.
-void upper(char *s) {
-    for (; *s; ++s) {
-        auto c = static_cast<unsigned char>(*s);
-        if (zu_lead_byte(c) && s[1]) {
-            ++s;
-        } else if (c >= 'a' && c <= 'z') {
-            *s = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-}
-
 // The value of a field's text: the bytes up to the field's length.
 double field_double(const unsigned char *p, unsigned len) {
     char text[64];
@@ -47,12 +35,12 @@ long field_long(const unsigned char *p, unsigned len) {
 
 // The field a part names (names compared in upper case).
 ndx_key_part find_part(char *name, ndx_fields &src) {
-    upper(name);
+    ndx_upper_name(name);
     for (int i = 0; i < src.field_count(); ++i) {
         ndx_field_desc fd = src.field(i);
         char field_name[16];
         zu_copy(field_name, sizeof field_name, fd.name ? fd.name : "");
-        upper(field_name);
+        ndx_upper_name(field_name);
         if (std::strcmp(field_name, name) == 0) return {i, fd.type, fd.pos, fd.len, fd.type == 'D' ? 8u : fd.len};
     }
     return {-1, 0, 0, 0, 0};
@@ -94,6 +82,17 @@ int part_key_type(char field_type) {
 }
 
 }  // namespace
+
+void ndx_upper_name(char *s) {
+    for (; *s; ++s) {
+        auto c = static_cast<unsigned char>(*s);
+        if (zu_lead_byte(c) && s[1]) {
+            ++s;
+        } else if (c >= 'a' && c <= 'z') {
+            *s = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+}
 
 bool ndx_key_layout::complete() const {
     for (const auto &p : parts)

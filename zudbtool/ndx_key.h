@@ -46,6 +46,10 @@ struct ndx_key_layout {
 // key type and length their fields give.  0, or IE_IDXKEY: a part names no
 // field (the layout then holds that part), a field type that cannot be a
 // key part, character and numeric parts mixed, or no part at all.
+// Upper case of a field name's single-byte letters; double-byte characters
+// stay as they are.  Field names compare in upper case on both sides.
+void ndx_upper_name(char *name);
+
 int ndx_key_layout_of(const char *expr, ndx_fields &src, ndx_key_layout *out);
 
 // The key layout of an open index: the parts its expression names, the key
