@@ -57,7 +57,8 @@ struct Folder {
 // `log`, that is until its work begins; -1 when it ended before.
 pid_t start(const std::vector<std::string> &args, const std::string &log, const std::string &cwd = "",
             long crash_at = 0) {
-    std::string prog = zt::join(zt::bin_dir(), "zdbcrash");
+    // A copy of its own, whose error log (beside it) no other test reads.
+    static const std::string prog = zt::copy_program("zdbcrash", zt::fresh_dir("crash-bin"));
     std::vector<std::string> all = {prog}, env;
     all.insert(all.end(), args.begin(), args.end());
     for (char **e = environ; *e; ++e)
@@ -78,10 +79,16 @@ pid_t start(const std::vector<std::string> &args, const std::string &log, const 
     int rc = posix_spawn(&pid, prog.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) return -1;
+    auto began = [&] { return zt::read_file(log).rfind("R\n", 0) == 0; };
     for (;;) {
-        if (zt::read_file(log).rfind("R\n", 0) == 0) return pid;
-        int status;
-        if (::waitpid(pid, &status, WNOHANG) == pid) return -1;
+        if (began()) return pid;
+        // Ended (it may have begun and died at once): left for the caller to reap.
+        siginfo_t info{};
+        if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid) {
+            if (began()) return pid;
+            ::waitpid(pid, nullptr, 0);
+            return -1;
+        }
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
 }
