@@ -421,53 +421,12 @@ TEST_F(Idx, RandomOperationsAgainstAModel) {
         call([&] { return zdbSS(h, "NAME", r.name.c_str()); });
         call([&] { return zdbSI(h, "QTY", r.qty); });
     };
-    struct index_def {
-        const char *expr;
-        std::function<std::string(const rec_model &)> key;
-    };
-    std::vector<index_def> defs = {{"CODE", [](const rec_model &r) { return pad(r.code, 6); }},
-                                   {"NAME", [](const rec_model &r) { return pad(r.name, 3); }},
-                                   {"QTY", [](const rec_model &r) { return qty_key(r.qty); }}};
+    std::vector<zt::index_check> defs = {{"CODE", true, [&](int r) { return pad(model[r - 1].code, 6); }},
+                                         {"NAME", false, [&](int r) { return pad(model[r - 1].name, 3); }},
+                                         {"QTY", false, [&](int r) { return qty_key(model[r - 1].qty); }}};
     auto check = [&](int step) {
-        ASSERT_EQ(call([&] { return zdbRecordCount(h); }), static_cast<int>(model.size())) << step;
-        for (std::size_t d = 0; d < defs.size(); ++d) {
-            call([&] { return zdbChgIndex(h, defs[d].expr); });
-            // The walk: keys in order, each record exactly once.
-            std::vector<int> seen;
-            std::string prev;
-            call([&] { return zdbTop(h); });
-            while (!eof(h)) {
-                int r = rno(h);
-                ASSERT_TRUE(r >= 1 && r <= static_cast<int>(model.size())) << step;
-                std::string k = defs[d].key(model[r - 1]);
-                ASSERT_EQ(gs(h, "CODE"), model[r - 1].code) << step;
-                if (!seen.empty()) {
-                    ASSERT_LE(prev, k) << "index " << defs[d].expr << " step " << step;
-                    if (d == 0) {
-                        ASSERT_NE(prev, k) << step;
-                    }
-                }
-                prev = k;
-                seen.push_back(r);
-                if (!call([&] { return zdbSkip(h, 1); })) break;
-            }
-            std::sort(seen.begin(), seen.end());
-            ASSERT_EQ(seen.size(), model.size()) << "index " << defs[d].expr << " step " << step;
-            for (std::size_t i = 0; i < seen.size(); ++i) ASSERT_EQ(seen[i], static_cast<int>(i) + 1) << step;
-            // Every record found through the index: its key counts the
-            // records that have it.
-            std::map<std::string, int> counts;
-            for (auto &m : model) ++counts[defs[d].key(m)];
-            for (auto &c : counts) {
-                zdbSeekReset();
-                call([&] { return zdbSSKey(h, c.first.c_str()); });
-                int first = call([&] { return zdbSeekFirst(h); });
-                ASSERT_NE(first, 0) << step;
-                int n = 1;
-                while (call([&] { return zdbSeekNext(h); })) ++n;
-                ASSERT_EQ(n, c.second) << "index " << defs[d].expr << " key '" << c.first << "' step " << step;
-            }
-        }
+        zt::check_indexes(h, static_cast<int>(model.size()), defs, "CODE", [&](int r) { return model[r - 1].code; },
+                          "step " + std::to_string(step));
     };
     const int steps = 1200;
     for (int step = 0; step < steps; ++step) {

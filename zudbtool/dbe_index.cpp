@@ -575,13 +575,12 @@ void DBE::idx_drop_work() {
 bool DBE::idx_swap_work() {
     bool all = true;
     for (int i = 1; i <= dbp->nidx;) {
-        char file[260], work[260], backup[260];
+        char file[260], work[260];
         zu_copy(file, sizeof file, dbp->ip[i]->path);
         index_work_path(dbp->ip[i], work, sizeof work);
-        ndx_work_path(file, "$$O", backup, sizeof backup);
         ndx_close(dbp->ip[i]);
         dbp->ip[i] = nullptr;
-        if (!dbf_swap_in(work, file, backup)) all = false;
+        if (!dbf_swap_in(work, file)) all = false;
         dbp->ip[i] = ndx_open(file);
         if (dbp->ip[i]) {
             make_key_layout(i);  // the build may have given the header another key type

@@ -300,6 +300,15 @@ int dbf_is_deleted(dbf *dp, int rno) {
 }
 
 bool dbf_truncate(dbf *dp, int n) {
+    // The count in the file goes down before the file is cut: a crash in
+    // between leaves a table that opens, never a count of records the file
+    // no longer holds.  The rest of the header follows at the next flush.
+    unsigned char count[4];
+    zu_put_le32(count, static_cast<std::uint32_t>(n));
+    if (n < dbf_n_rec(dp) && !write_at(dp, 4, count, 4)) {
+        ZU_DB_ERR(IE_WRITE, UNIT);
+        return false;
+    }
     if (!zp::set_file_size(dp->fh, static_cast<std::uint64_t>(record_offset(dp, static_cast<long long>(n) + 1)))) {
         ZU_DB_ERR(IE_WRITE, UNIT);
         return false;
@@ -407,27 +416,17 @@ int dbf_append(dbf *dp) {
     return r;
 }
 
-bool dbf_swap_in(const char *work_path, const char *path, const char *backup) {
-    bool ok = true;
-    zp::delete_file(backup);
-    if (!zp::move_file(path, backup)) {
-        log_system_error("dbf_swap_in()", path);
-        ok = false;
-    } else if (!zp::move_file(work_path, path)) {
-        log_system_error("dbf_swap_in()", work_path);
-        zp::move_file(backup, path);
-        ok = false;
-    }
-    if (ok) {
-        zp::delete_file(backup);
-    } else {
-        zp::delete_file(work_path);
-        ZU_DB_ERR(IE_WRITE, UNIT);
-    }
-    return ok;
+bool dbf_swap_in(const char *work_path, const char *path) {
+    // One rename over the old file: whenever the process ends, the name
+    // holds the old file or the new one, whole.
+    if (zp::replace_file(work_path, path)) return true;
+    log_system_error("dbf_swap_in()", work_path);
+    zp::delete_file(work_path);
+    ZU_DB_ERR(IE_WRITE, UNIT);
+    return false;
 }
 
-bool dbf_replace(dbf **dpp, dbf *work, const char *backup) {
+bool dbf_replace(dbf **dpp, dbf *work) {
     char work_path[260], path[260];
     zu_copy(work_path, sizeof work_path, work->path);
     zu_copy(path, sizeof path, (*dpp)->path);
@@ -439,7 +438,7 @@ bool dbf_replace(dbf **dpp, dbf *work, const char *backup) {
     }
     dbf_close(*dpp);
     *dpp = nullptr;
-    ok = dbf_swap_in(work_path, path, backup);
+    ok = dbf_swap_in(work_path, path);
     *dpp = dbf_open(path);
     return ok && *dpp;
 }

@@ -81,14 +81,13 @@ dbf *dbf_create_like(dbf *dp, const char *path);
 // then stays as it was).
 int dbf_append(dbf *dp);
 // Puts the finished work table in the place of `*dpp`: the work file is
-// flushed and closed, the table file is moved to `backup`, the work file
-// takes its name, the backup is deleted and the table is opened again.
-// On failure the table file stays (or is moved back) and the work file is
-// deleted; false then.  A crash part-way leaves the table file, or the
-// complete new table under the work name beside the old one under `backup`.
-bool dbf_replace(dbf **dpp, dbf *work, const char *backup);
-// The file moves of that replacement, for any finished work file (tables
-// and indexes): `path` is moved to `backup`, `work_path` takes its name and
-// the backup is deleted.  On failure `path` stays (or is moved back), the
-// work file is deleted and IE_WRITE is reported; false then.
-bool dbf_swap_in(const char *work_path, const char *path, const char *backup);
+// flushed and closed, takes the table's name in one rename, and the table
+// is opened again.  On failure the table file stays and the work file is
+// deleted; false then.  A crash part-way leaves the old table or the new
+// one under the table's name (and perhaps the new one under the work name).
+bool dbf_replace(dbf **dpp, dbf *work);
+// The rename of that replacement, for any finished work file (tables and
+// indexes): `work_path` takes the name `path`, replacing the file there in
+// one step.  On failure `path` stays, the work file is deleted and IE_WRITE
+// is reported; false then.
+bool dbf_swap_in(const char *work_path, const char *path);

@@ -7,8 +7,9 @@
 // built from it into a work file beside the index ($$N), and the table and
 // then each index take their places only when all of them are complete
 // (dbf_replace, DBE::idx_swap_work); a failure part-way leaves the table
-// and its indexes as they were.  A crash while the files are moved leaves
-// each file whole under its own name or its work name.
+// and its indexes as they were.  Each file takes its place by one rename
+// over the old one, so a crash leaves under each name the old file or the
+// new one, whole.
 #include <cstring>
 #include <set>
 #include <string>
@@ -29,9 +30,8 @@ namespace {
 // table.  A failure is reported, with the table as it was.
 template <class F>
 void rewrite(DBE *d, const char *ext, const char *function, F &&fill) {
-    char work[260], backup[260];
+    char work[260];
     ndx_work_path(d->dbp->dp->path, ext, work, sizeof work);
-    ndx_work_path(d->dbp->dp->path, "$$B", backup, sizeof backup);
     dbf *w = dbf_create_like(d->dbp->dp, work);
     if (!w) zdb_raise("作業ファイル %s が作れません。テーブルは元のままです %s", work, function);
     bool filled;
@@ -47,7 +47,7 @@ void rewrite(DBE *d, const char *ext, const char *function, F &&fill) {
         zp::delete_file(work);
         zdb_raise("書き込みエラー %s 。テーブル %s は元のままです %s", work, d->path, function);
     }
-    if (!dbf_replace(&d->dbp->dp, w, backup)) {
+    if (!dbf_replace(&d->dbp->dp, w)) {
         d->idx_drop_work();
         if (!d->dbp->dp) zdb_raise("テーブル %s が開けません %s", d->path, function);
         zdb_raise("テーブル %s を置き換えられません。テーブルは元のままです %s", d->path, function);

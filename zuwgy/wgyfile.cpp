@@ -481,26 +481,17 @@ void run_pass(mode_t mode, const std::string &input, const std::string &output, 
     files.done = true;
 }
 
-// Puts `fresh` in the place of `input`; the input is moved aside first and
-// comes back when the new file cannot take its place.
+// Puts `fresh` in the place of `input` by one rename over it: whenever the
+// process ends, the input's name holds the old text or the new one, whole.
 void okikae(const std::string &fresh, const std::string &input, bool keep_date) {
     bool had = zu_exist(input.c_str()) != 0;
     std::uint64_t written = 0;
     keep_date = keep_date && had && zp::get_file_times(input.c_str(), nullptr, &written);
-    char aside[264] = "";
-    if (had) {
-        maktmpf(input.c_str(), aside, false);
-        if (!zp::move_file(input.c_str(), aside))
-            err(9, "削除出来ません okikae() %s GetLastError()=%u ", input.c_str(), zp::last_error());
-    }
-    if (!zp::move_file(fresh.c_str(), input.c_str())) {
+    if (!zp::replace_file(fresh.c_str(), input.c_str())) {
         unsigned code = zp::last_error();
-        if (had) zp::move_file(aside, input.c_str());
         err(9, "リネーム出来ません okikae() \"%s\"－＞\"%s\" GetLastError()=%u \"%s\"", fresh.c_str(), input.c_str(),
             code, GetLastError2Message(code));
     }
-    if (had && !zp::delete_file(aside))
-        err(9, "削除出来ません okikae() %s GetLastError()=%u ", aside, zp::last_error());
     bool opened = false;
     if (keep_date && !zp::set_file_write_time(input.c_str(), written, &opened))
         err(9, "日付が設定できません okikae() %s GetLastError()=%u ", input.c_str(), zp::last_error());

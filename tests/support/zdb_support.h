@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -63,5 +65,71 @@ struct Tables : ::testing::Test {
         EXPECT_EQ(call([&] { return zdbClose(h); }), 0);
     }
 };
+
+}  // namespace zt
+
+namespace zt {
+
+// One index of a table under test: its key expression, whether it is
+// unique, and the key it gives record n (1-based) of the model.
+struct index_check {
+    std::string expr;
+    bool unique;
+    std::function<std::string(int)> key;
+};
+
+// Every index of `h` follows the model of `n` records: walked from the top,
+// the keys come in order, each record exactly once (a unique index holds the
+// first record of each key, in strictly rising order), and field `field` of
+// the record the walk stands on is `value(rno)`; a seek of each key finds as
+// many records as hold it (one in a unique index).  `where` names the
+// moment in failures.
+inline void check_indexes(void *h, int n, const std::vector<index_check> &defs, const char *field,
+                          const std::function<std::string(int)> &value, const std::string &where) {
+    ASSERT_EQ(call([&] { return zdbRecordCount(h); }), n) << where;
+    for (const index_check &d : defs) {
+        call([&] { return zdbChgIndex(h, d.expr.c_str()); });
+        std::map<std::string, int> counts, first;
+        for (int r = n; r >= 1; --r) {
+            ++counts[d.key(r)];
+            first[d.key(r)] = r;
+        }
+        std::vector<int> want;
+        if (d.unique) {
+            for (auto &f : first) want.push_back(f.second);
+            std::sort(want.begin(), want.end());
+        } else {
+            for (int r = 1; r <= n; ++r) want.push_back(r);
+        }
+        std::vector<int> seen;
+        std::string prev;
+        call([&] { return zdbTop(h); });
+        while (!call([&] { return zdbEof(h); })) {
+            int r = call([&] { return zdbRecordNo(h); });
+            ASSERT_TRUE(r >= 1 && r <= n) << "index " << d.expr << " " << where;
+            ASSERT_EQ(std::string(call([&] { return zdbGS(h, field); })), value(r)) << where;
+            std::string k = d.key(r);
+            if (!seen.empty()) {
+                ASSERT_LE(prev, k) << "index " << d.expr << " " << where;
+                if (d.unique) {
+                    ASSERT_NE(prev, k) << "index " << d.expr << " " << where;
+                }
+            }
+            prev = k;
+            seen.push_back(r);
+            if (!call([&] { return zdbSkip(h, 1); })) break;
+        }
+        std::sort(seen.begin(), seen.end());
+        ASSERT_EQ(seen, want) << "index " << d.expr << " " << where;
+        for (auto &c : counts) {
+            zdbSeekReset();
+            call([&] { return zdbSSKey(h, c.first.c_str()); });
+            ASSERT_NE(call([&] { return zdbSeekFirst(h); }), 0) << where;
+            int found = 1;
+            while (call([&] { return zdbSeekNext(h); })) ++found;
+            ASSERT_EQ(found, d.unique ? 1 : c.second) << "index " << d.expr << " key '" << c.first << "' " << where;
+        }
+    }
+}
 
 }  // namespace zt
