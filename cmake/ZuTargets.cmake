@@ -57,6 +57,8 @@ function(zu_add_deliverable target)
       file(WRITE ${def} "${text}")
     endif()
     target_sources(${target} PRIVATE ${def})
+    # The export list, for the Microsoft-style import library (cmake/ZuInstall.cmake).
+    set_target_properties(${target} PROPERTIES ZU_DEF_FILE ${def})
     target_link_options(${target} PRIVATE -Wl,--kill-at -Wl,--exclude-all-symbols)
     set_target_properties(${target} PROPERTIES
       OUTPUT_NAME ${D_OUTPUT} PREFIX "" IMPORT_PREFIX "" IMPORT_SUFFIX ".lib")

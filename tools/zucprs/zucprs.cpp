@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/base.h"
+#include "tools/common/tool.h"
 #include "zustd.h"
 
 namespace {
@@ -30,7 +31,8 @@ const char USAGE[] =
     "converted to Shift-JIS.  A wrong key is not detected: decoding then writes\n"
     "meaningless bytes.  The format serves existing data; it does not protect\n"
     "secrets (ECB, no integrity check).\n"
-    "  --help   this text\n"
+    "  --help     this text\n"
+    "  --version  the version\n"
     "Exit codes: 0 done, 1 a report (on standard error), 2 a usage error.\n";
 
 bool g_utf8 = false;
@@ -38,15 +40,6 @@ bool g_utf8 = false;
 struct failure {
     std::string text;
 };
-
-// A report of ZUSTD (Shift-JIS) as the terminal shows it.
-std::string shown(const char *sjis) {
-#ifdef _WIN32
-    return sjis;
-#else
-    return zu_utf8_of(sjis);  // standard error of a POSIX terminal: always UTF-8
-#endif
-}
 
 std::string read_key_file(const char *name) {
     FILE *f = std::fopen(name, "rb");
@@ -98,10 +91,7 @@ int main(int argc, char **argv) {
     bool check = false;
     std::vector<const char *> args;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0) {
-            std::fputs(USAGE, stdout);
-            return 0;
-        }
+        if (zu_tool_answers(argv[i], "zucprs", USAGE)) return 0;
         if (std::strcmp(argv[i], "--check") == 0) {
             check = true;
         } else if (std::strcmp(argv[i], "--key-file") == 0 && i + 1 < argc) {
@@ -132,7 +122,11 @@ int main(int argc, char **argv) {
     } catch (const failure &f) {
         std::fprintf(stderr, "zucprs: %s\n", f.text.c_str());
     } catch (char *m) {
-        std::fprintf(stderr, "zucprs: %s\n", shown(m ? m : "").c_str());
+#ifdef _WIN32
+        zu_tool_report("zucprs", m, false);
+#else
+        zu_tool_report("zucprs", m, true);  // standard error of a POSIX terminal: always UTF-8
+#endif
     }
     return 1;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/base.h"
+#include "tools/common/tool.h"
 #include "zudbtool.h"
 
 namespace {
@@ -548,7 +549,7 @@ const command COMMANDS[] = {
 
 // The switches, allowed anywhere on the line: the texts' encoding (the last
 // one given counts), or the usage text.
-enum switch_kind { AS_UTF8, AS_SJIS, HELP };
+enum switch_kind { AS_UTF8, AS_SJIS, HELP, VERSION };
 struct switch_text {
     const char *name;
     switch_kind kind;
@@ -560,6 +561,7 @@ const switch_text SWITCHES[] = {
      "Shift-JIS (the default in a UTF-8 locale)"},
     {"--sjis", AS_SJIS, "texts are Shift-JIS bytes as they are, both ways (the default in other locales)"},
     {"--help", HELP, "this text"},
+    {"--version", VERSION, "the version"},
     {"-h", HELP, nullptr},
 };
 
@@ -610,8 +612,8 @@ int main(int argc, char **argv) {
             if (std::strcmp(argv[i], s.name) == 0) sw = &s;
         if (!sw) {
             args.push_back(argv[i]);
-        } else if (sw->kind == HELP) {
-            std::fputs(usage().c_str(), stdout);
+        } else if (sw->kind == HELP || sw->kind == VERSION) {
+            zu_tool_answers(sw->kind == HELP ? "--help" : "--version", "zudb", usage());
             return 0;
         } else {
             utf8 = sw->kind == AS_UTF8;

@@ -5,9 +5,17 @@
 #include <cstring>
 
 #include "base/report.h"
+#include "tools/common/tool.h"
 #include "zustd.h"
 
 namespace {
+const char USAGE[] =
+    "usage: zudemo\n"
+    "Makes one report inside ZUSTD and shows it caught, stored and logged.\n"
+    "  --help     this text\n"
+    "  --version  the version\n"
+    "Exit codes: 0 the report was caught and stored, 1 it was not, 2 a usage error.\n";
+
 void show(const char *label, const char *sjis) {
     char utf8[2048];
     zp::sjis_to_utf8(sjis ? sjis : "(null)", utf8, sizeof utf8);
@@ -15,7 +23,12 @@ void show(const char *label, const char *sjis) {
 }
 }  // namespace
 
-int main() {
+int main(int argc, char **argv) {
+    if (argc > 1) {
+        if (zu_tool_answers(argv[1], "zudemo", USAGE)) return 0;
+        std::fputs(USAGE, stderr);
+        return 2;
+    }
     ZuClearErrMsg();
     show("stored message before:", ZuGetErrMsg());
 

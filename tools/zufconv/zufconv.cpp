@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/base.h"
+#include "tools/common/tool.h"
 #include "zustd.h"
 
 namespace {
@@ -27,7 +28,8 @@ const char USAGE[] =
     "A byte or code that does not convert is marked in the line ({H:XXXX}).\n"
     "  --utf8  write OUTPUT in UTF-8 with LF line ends (text fields only:\n"
     "          bytes that are not Shift-JIS text, as packed decimal, become ?)\n"
-    "  --help  this text\n"
+    "  --help     this text\n"
+    "  --version  the version\n"
     "Exit codes: 0 converted cleanly, 1 some field marked, 2 a report (on\n"
     "standard error) or bad arguments.\n";
 
@@ -62,10 +64,7 @@ int main(int argc, char **argv) {
     bool utf8 = false;
     std::vector<const char *> args;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0) {
-            std::fputs(USAGE, stdout);
-            return 0;
-        }
+        if (zu_tool_answers(argv[i], "zufconv", USAGE)) return 0;
         if (std::strcmp(argv[i], "--utf8") == 0) utf8 = true;
         else args.push_back(argv[i]);
     }
@@ -83,8 +82,7 @@ int main(int argc, char **argv) {
         }
         return r ? 1 : 0;
     } catch (char *m) {
-        std::string text = m ? m : "";
-        std::fprintf(stderr, "zufconv: %s\n", utf8_terminal ? zu_utf8_of(text.c_str()).c_str() : text.c_str());
+        zu_tool_report("zufconv", m, utf8_terminal);
     }
     return 2;
 }

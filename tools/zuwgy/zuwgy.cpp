@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/base.h"
+#include "tools/common/tool.h"
 #include "zuwgy.h"
 
 namespace {
@@ -23,8 +24,9 @@ const char USAGE[] =
     "sections (a leading ! converts outside them).\n"
     "Options: /C[report] /D /I /K[A] /N /O<output> /P<patterns> /Q<text>\n"
     "         /R<reset> /S[line end] /T /V\n"
-    "  --quiet  no progress lines\n"
-    "  --help   this text\n"
+    "  --quiet    no progress lines\n"
+    "  --help     this text\n"
+    "  --version  the version\n"
     "Exit codes: 0 converted, 1 nothing applied, 2 a report (on standard error).\n"
     "In a UTF-8 locale the patterns and section texts given here are read as\n"
     "UTF-8 and the progress lines are shown as UTF-8; files stay Shift-JIS.\n";
@@ -41,10 +43,7 @@ int main(int argc, char **argv) {
     bool quiet = false;
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0) {
-            std::fputs(USAGE, stdout);
-            return 0;
-        }
+        if (zu_tool_answers(argv[i], "zuwgy", USAGE)) return 0;
         if (std::strcmp(argv[i], "--quiet") == 0) quiet = true;
         else args.emplace_back(argv[i]);
     }
@@ -90,8 +89,7 @@ int main(int argc, char **argv) {
         int r = zu_call([&] { return ZuWGY(command.c_str(), nullptr); });
         return r ? 0 : 1;
     } catch (char *m) {
-        std::string text = m ? m : "";
-        std::fprintf(stderr, "zuwgy: %s\n", utf8 ? zu_utf8_of(text.c_str()).c_str() : text.c_str());
+        zu_tool_report("zuwgy", m, utf8);
     }
     return 2;
 }
