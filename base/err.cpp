@@ -235,6 +235,9 @@ void debf_set_append() { g_debug_mode = ZUIO_APPEND; }
 const char *msgf(const char *format, ...) {
     if (!g_msgf_name[0]) {
         zu_call([] { ZuGetErrorLogPath(g_msgf_name, sizeof g_msgf_name); });
+        // The log folder may not exist yet (no report has made it): a
+        // duplicate key must still be written, not turned into a report.
+        zu_call([] { return zuForceDirectory(g_msgf_name); });
         zu_append(g_msgf_name, sizeof g_msgf_name, "MSGF.TXT");
     }
     if (!format) return g_msgf_name;
