@@ -304,6 +304,14 @@ TEST(TextWidth, MeasuresInTheSelectedFont) {
     EXPECT_GT(half, 4);
     EXPECT_EQ(full, 2 * half);
     EXPECT_EQ(RtvTextWidth("ｱ", dc), half);
+    if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")) {
+        // Wine has the face under this name through the prefix's font
+        // replacements (the wine_box_font fixture); without it Wine names the
+        // font it falls back to.
+        char face[64] = "";
+        GetTextFaceA(dc, sizeof face, face);
+        EXPECT_STREQ(face, BOX_FACE);
+    }
     SelectObject(dc, old);
     DeleteObject(font);
     DeleteDC(dc);
