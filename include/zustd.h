@@ -255,8 +255,10 @@ ZU_API unsigned ZU_CALL zuGetWindowsVersion(unsigned *platform, unsigned *major,
 ZU_API int CreateKeyboardNameTable(void);
 ZU_API const char *ZU_CALL GetKeyboardName(unsigned code);
 ZU_API const char *ZU_CALL zuImmGetCompositionString(int unused);
-ZU_API void ZU_CALL sethook(int unused);
-ZU_API void freehook(void);
+/* Wintrail's hook calls under the same names (declared alike in wintrail.h);
+ * here they do nothing. */
+ZU_API void *ZU_CALL sethook(void *window);
+ZU_API int freehook(void);
 ZU_API const char *ZuGetDate(void);
 ZU_API const char *ZuGetTime(void);
 ZU_API const char *ZuGetMTime(void);

@@ -375,3 +375,63 @@ namespace zp {
 // reading a secret); false when standard input is no terminal or console.
 bool set_input_echo(bool on);
 }  // namespace zp
+
+#ifdef _WIN32
+namespace zp {
+// ---- device contexts, drawing and measuring text (Windows only) -----------
+// Window, device context and GDI object handles are the system's handles.
+// A rectangle in the system's RECT layout.
+struct rect {
+    std::int32_t left, top, right, bottom;
+};
+// The parameters of CreateFontA, in its order.
+struct font_spec {
+    int height, width, escapement, orientation, weight;
+    unsigned char italic, underline, strike_out, charset, out_precision, clip_precision, quality,
+        pitch_and_family;
+    const char *face;
+};
+void *window_dc(void *window);                      // GetDC
+bool release_window_dc(void *window, void *dc);     // ReleaseDC
+void set_text_colour(void *dc, std::uint32_t colour);
+// SetBkMode(dc, TRANSPARENT); false when it fails.
+bool set_transparent_background(void *dc);
+void *create_solid_brush(std::uint32_t colour);     // null on failure
+void *create_frame_pen(int width, std::uint32_t colour);  // PS_INSIDEFRAME
+void *create_font(const font_spec &spec);
+// Selects a GDI object; the object it replaced, null on failure.
+void *select_object(void *dc, void *object);
+bool delete_object(void *object);
+// Rectangle over `r` with the selected pen and brush.
+bool draw_rectangle(void *dc, const rect *r);
+// TextOutA of `length` bytes at (x, y).
+bool text_out(void *dc, int x, int y, const char *text, int length);
+// DrawTextA with the text up to its terminator; the system's result.
+int draw_text(void *dc, const char *text, rect *r, unsigned format);
+// Width of `length` bytes of text in the selected font (GetTextExtentPoint32A);
+// false when the system cannot measure it.
+bool text_width(void *dc, const char *text, int length, int *width);
+
+// ---- the window hook and windows of every process (Windows only) ----------
+// The routine that the window-call hook runs for each call it sees, in
+// whatever process the call happens: the hook code, the window and the
+// message of the call.
+using window_call_routine = void (*)(int code, void *window, unsigned message);
+// Sets this process's routine for the hook procedure, and where its hook
+// handle is kept (passed on to CallNextHookEx).  Every process that loads
+// the module sets them when it is loaded.
+void route_window_calls(window_call_routine routine, void *const *hook);
+// Installs the window-call hook (WH_CALLWNDPROC) of module `instance` for
+// every thread of the desktop; null on failure.
+void *install_window_call_hook(void *instance);
+// UnhookWindowsHookEx: the system's result, nonzero on success.
+int remove_window_hook(void *hook);
+// A top-level window of that class (any title), or null.
+void *find_window(const char *class_name);
+void *parent_window(void *window);   // GetParent
+void *focus_window();                // GetFocus of the calling thread
+// GetWindowTextA into `size` bytes; always terminated (empty on failure).
+// The length copied.
+int window_text(void *window, char *buf, int size);
+}  // namespace zp
+#endif

@@ -275,8 +275,8 @@ ZU_API const char *ZU_CALL zuImmGetCompositionString(int) {
     });
 }
 
-ZU_API void ZU_CALL sethook(int) {}
-ZU_API void freehook(void) {}
+ZU_API void *ZU_CALL sethook(void *) { return nullptr; }
+ZU_API int freehook(void) { return 0; }
 
 // ---- date, time and numbers -------------------------------------------------------
 
