@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <limits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -160,6 +161,36 @@ unsigned lwrite(fhandle h, const void *buf, unsigned count) {
         done += static_cast<unsigned>(n);
     }
     return done;
+}
+
+unsigned read_at(fhandle h, std::uint64_t offset, void *buf, unsigned count) {
+    if (offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()) - count) {
+        g_last_error = E_INVALID_PARAMETER;
+        return static_cast<unsigned>(-1);
+    }
+    unsigned got = 0;
+    while (got < count) {
+        ssize_t n = ::pread(h, static_cast<char *>(buf) + got, count - got, static_cast<off_t>(offset + got));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail_errno(errno);
+            return got ? got : static_cast<unsigned>(-1);
+        }
+        if (n == 0) break;
+        got += static_cast<unsigned>(n);
+    }
+    return got;
+}
+
+bool identify_file(fhandle h, file_id *id) {
+    struct stat st;
+    if (::fstat(h, &st) != 0) {
+        fail_errno(errno);
+        return false;
+    }
+    id->volume = static_cast<std::uint64_t>(st.st_dev);
+    id->index = static_cast<std::uint64_t>(st.st_ino);
+    return true;
 }
 
 long llseek(fhandle h, long offset, int origin) {
