@@ -103,7 +103,10 @@ void DBE::give_back() {
 void DBE::release_buffers() {
     if (work) ZUFRE(work);
     if (rec) ZUFRE(rec);
+    if (upper_names) ZUFRE(upper_names);
     work = rec = nullptr;
+    upper_names = nullptr;
+    names_of = nullptr;
     work_size = 0;
 }
 
@@ -154,6 +157,9 @@ void DBE::open(const char *p, int open_mode) {
         mode = open_mode;
         if (p && *p) set_fname(p);
         zdb_open_dbf(p);
+        // Held under its mutex, the table has no other writer until it is
+        // closed: reads in record order are served ahead.
+        if (mutex) dbf_read_ahead(dbp->dp);
         if (mode == 2) idx_recreate_defined();
         unsigned size = rlen() + 1;
         rec = static_cast<char *>(ZUALC(size));
@@ -315,13 +321,22 @@ int DBE::fld_name2fld_no(const char *name) const {
     char up[12];
     zu_copy(up, sizeof up, name);
     ndx_upper_name(up);
-    for (int i = 1; i <= dbp->dp->nfld; ++i) {
+    const dbf *dp = dbp->dp;
+    if (names_of != dp) {
         // Tables of other programs may store names in lower case.
-        char stored[12];
-        zu_copy(stored, sizeof stored, field(i).name);
-        ndx_upper_name(stored);
-        if (std::strcmp(stored, up) == 0) return i;
+        if (upper_names) ZUFRE(upper_names);
+        upper_names = nullptr;
+        if (dp->nfld > 0) {
+            upper_names = static_cast<char (*)[12]>(ZUALC(static_cast<unsigned>(dp->nfld) * sizeof *upper_names));
+            for (int i = 0; i < dp->nfld; ++i) {
+                zu_copy(upper_names[i], sizeof *upper_names, dp->flp[i].name);
+                ndx_upper_name(upper_names[i]);
+            }
+        }
+        names_of = dp;
     }
+    for (int i = 0; i < dp->nfld; ++i)
+        if (std::strcmp(upper_names[i], up) == 0) return i + 1;
     return -1;
 }
 
@@ -403,7 +418,8 @@ const char *DBE::restore(int fno, bool raw) {
     }
     if (!raw) {
         std::size_t n = std::strlen(work);
-        while (n > 0 && work[n - 1] == ' ') work[--n] = '\0';
+        while (n > 0 && work[n - 1] == ' ') --n;
+        work[n] = '\0';
     }
     return work;
 }
