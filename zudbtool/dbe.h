@@ -181,6 +181,9 @@ private:
     // at the first look-up (names are looked up for every field read).
     mutable char (*upper_names)[12] = nullptr;
     mutable const dbf *names_of = nullptr;
+    // The name looked up last, as it was given, and its field number (0: none).
+    mutable char last_name[12] = "";
+    mutable int last_no = 0;
 
     void set_fname(const char *p);
     void zdb_open_dbf(const char *p);
