@@ -168,18 +168,15 @@ unsigned read_at(fhandle h, std::uint64_t offset, void *buf, unsigned count) {
         g_last_error = E_INVALID_PARAMETER;
         return static_cast<unsigned>(-1);
     }
-    unsigned got = 0;
-    while (got < count) {
-        ssize_t n = ::pread(h, static_cast<char *>(buf) + got, count - got, static_cast<off_t>(offset + got));
-        if (n < 0) {
-            if (errno == EINTR) continue;
+    // One call, as ReadFile makes it: a file gives what it holds there.
+    for (;;) {
+        ssize_t n = ::pread(h, buf, count, static_cast<off_t>(offset));
+        if (n >= 0) return static_cast<unsigned>(n);
+        if (errno != EINTR) {
             fail_errno(errno);
-            return got ? got : static_cast<unsigned>(-1);
+            return static_cast<unsigned>(-1);
         }
-        if (n == 0) break;
-        got += static_cast<unsigned>(n);
     }
-    return got;
 }
 
 bool identify_file(fhandle h, file_id *id) {
