@@ -1,8 +1,11 @@
 // The table engine under load: a customer table of 100 000 records with a
 // unique index on the customer code and an index on name and code.
 // Measures the appends (every index kept up), random seeks by code, a full
-// walk in name order, a rebuild of both indexes, a sort by the name index and
-// a pack after a third of the records were marked deleted.
+// scan in record order and a full walk in name order (each reading one field
+// of every record; first on the table as any process opens it, then held
+// under a named mutex), the same file read in 64 KB blocks (the limit a scan
+// can approach), a rebuild of both indexes, a sort by the name index and a
+// pack after a third of the records were marked deleted.
 //
 // Built for i386 with ZU_BENCH_XBASE, the same work is done by libxbase64 on
 // the same records in the same process, each workload right after ours, so
@@ -38,6 +41,9 @@ const int RECORDS = [] {
     return n > 0 ? n : 100000;
 }();
 constexpr int SEEKS = 20000;
+// The customer record: deletion flag, CODE 8, NAME 20, KANA 20, PREF 8,
+// TEL 14, AMOUNT 8.
+constexpr int RECORD_LENGTH = 79;
 
 struct Customer {
     std::string code, name, kana, pref, tel, amount;
@@ -97,6 +103,7 @@ auto call(F &&f) {
 // --- this engine ---------------------------------------------------------
 
 void *g_table = nullptr;
+const char *g_mutex = nullptr;  // the mutex the table is held under, once it is
 std::vector<double> g_append_clock;  // seconds after each append of the last run
 
 void BM_Append(benchmark::State &state) {
@@ -145,9 +152,14 @@ void BM_Seek(benchmark::State &state) {
     state.SetItemsProcessed(static_cast<long long>(state.iterations()));
 }
 
-void BM_WalkByName(benchmark::State &state) {
+// Every record once, in record order (index 0) or in the order of the
+// index `expr`, reading one field of each.
+void visit_all(benchmark::State &state, const char *expr) {
     if (!g_table) return state.SkipWithError("no table");
-    call([] { return zdbChgIndex(g_table, "NAME;CODE"); });
+    if (expr)
+        call([&] { return zdbChgIndex(g_table, expr); });
+    else
+        call([] { return zdbChgIndexByNo(g_table, 0); });
     for (auto _ : state) {
         int n = 0;
         call([] { return zdbTop(g_table); });
@@ -156,9 +168,51 @@ void BM_WalkByName(benchmark::State &state) {
             ++n;
             if (!call([] { return zdbSkip(g_table, 1); })) break;
         }
-        if (n != RECORDS) state.SkipWithError("walk count");
+        if (n != RECORDS) state.SkipWithError("visit count");
     }
     state.SetItemsProcessed(static_cast<long long>(state.iterations()) * RECORDS);
+    state.SetBytesProcessed(static_cast<long long>(state.iterations()) * RECORDS * RECORD_LENGTH);
+}
+
+void BM_Scan(benchmark::State &state) { visit_all(state, nullptr); }
+void BM_WalkByName(benchmark::State &state) { visit_all(state, "NAME;CODE"); }
+
+// The held workloads run on the table reopened under a named mutex, as a
+// program that has the table to itself for a batch job opens it; it stays
+// held for the workloads after them.
+bool hold_table() {
+    if (g_mutex) return g_table != nullptr;
+    if (g_table) call([] { return zdbClose(g_table); });
+    g_mutex = "zudb_bench_cust";
+    g_table = call([] { return zdbOpenTable("CUST.DBF", g_mutex); });
+    return g_table != nullptr;
+}
+
+void BM_HeldScan(benchmark::State &state) {
+    if (!hold_table()) return state.SkipWithError("cannot hold the table");
+    visit_all(state, nullptr);
+}
+
+void BM_HeldWalkByName(benchmark::State &state) {
+    if (!hold_table()) return state.SkipWithError("cannot hold the table");
+    visit_all(state, "NAME;CODE");
+}
+
+// The table file read from start to end in 64 KB blocks, unbuffered: what a
+// scan would reach if fields cost nothing.
+void BM_BlockRead(benchmark::State &state) {
+    std::vector<char> block(65536);
+    long long bytes = 0;
+    for (auto _ : state) {
+        std::FILE *f = std::fopen("CUST.DBF", "rb");
+        if (!f) return state.SkipWithError("cannot open CUST.DBF");
+        std::setvbuf(f, nullptr, _IONBF, 0);
+        size_t n;
+        while ((n = std::fread(block.data(), 1, block.size(), f)) > 0) bytes += static_cast<long long>(n);
+        std::fclose(f);
+    }
+    state.SetBytesProcessed(bytes);
+    state.SetItemsProcessed(bytes / RECORD_LENGTH);
 }
 
 void BM_Reindex(benchmark::State &state) {
@@ -190,7 +244,7 @@ bool mark_third_deleted() {
     for (long i = 0; ok && i < RECORDS; i += 3)
         ok = std::fseek(f, hlen + rlen * i, SEEK_SET) == 0 && std::fputc('*', f) == '*';
     if (std::fclose(f) != 0) ok = false;
-    g_table = call([] { return zdbOpenTable("CUST.DBF", nullptr); });
+    g_table = call([] { return zdbOpenTable("CUST.DBF", g_mutex); });
     return ok && g_table;
 }
 
@@ -445,10 +499,14 @@ int main(int argc, char **argv) {
 #ifdef ZU_BENCH_XBASE
     RegisterBenchmark("xbase/Seek", BM_XbSeek)->Iterations(SEEKS)->Unit(benchmark::kMicrosecond);
 #endif
+    RegisterBenchmark("Scan", BM_Scan)->Iterations(5)->Unit(ms);
     RegisterBenchmark("WalkByName", BM_WalkByName)->Iterations(3)->Unit(ms);
 #ifdef ZU_BENCH_XBASE
     RegisterBenchmark("xbase/WalkByName", BM_XbWalkByName)->Iterations(3)->Unit(ms);
 #endif
+    RegisterBenchmark("held/Scan", BM_HeldScan)->Iterations(5)->Unit(ms);
+    RegisterBenchmark("held/WalkByName", BM_HeldWalkByName)->Iterations(3)->Unit(ms);
+    RegisterBenchmark("BlockRead64K", BM_BlockRead)->Iterations(20)->Unit(ms);
     RegisterBenchmark("Reindex", BM_Reindex)->Iterations(3)->Unit(ms);
 #ifdef ZU_BENCH_XBASE
     RegisterBenchmark("xbase/Reindex", BM_XbReindex)->Iterations(1)->UseManualTime()->Unit(ms);

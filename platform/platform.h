@@ -98,6 +98,18 @@ bool delete_file(const char *name);
 bool move_file(const char *from, const char *to);
 // Create one directory level.  false on error (also when it exists).
 bool create_directory(const char *path);
+// Read up to `count` bytes at byte `offset` of the file in one call, without
+// a separate seek; fewer at the end of the file.  (unsigned)-1 on error.
+// The handle's file position afterwards is unspecified: a later lread or
+// lwrite positions first.
+unsigned read_at(fhandle h, std::uint64_t offset, void *buf, unsigned count);
+// What names one file whatever path opened it (device and inode on POSIX,
+// volume serial number and file index on Windows); false on error.
+struct file_id {
+    std::uint64_t volume;
+    std::uint64_t index;
+};
+bool identify_file(fhandle h, file_id *id);
 
 // ---- directory search -----------------------------------------------------
 enum : std::uint32_t {

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <limits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -160,6 +161,33 @@ unsigned lwrite(fhandle h, const void *buf, unsigned count) {
         done += static_cast<unsigned>(n);
     }
     return done;
+}
+
+unsigned read_at(fhandle h, std::uint64_t offset, void *buf, unsigned count) {
+    if (offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()) - count) {
+        g_last_error = E_INVALID_PARAMETER;
+        return static_cast<unsigned>(-1);
+    }
+    // One call, as ReadFile makes it: a file gives what it holds there.
+    for (;;) {
+        ssize_t n = ::pread(h, buf, count, static_cast<off_t>(offset));
+        if (n >= 0) return static_cast<unsigned>(n);
+        if (errno != EINTR) {
+            fail_errno(errno);
+            return static_cast<unsigned>(-1);
+        }
+    }
+}
+
+bool identify_file(fhandle h, file_id *id) {
+    struct stat st;
+    if (::fstat(h, &st) != 0) {
+        fail_errno(errno);
+        return false;
+    }
+    id->volume = static_cast<std::uint64_t>(st.st_dev);
+    id->index = static_cast<std::uint64_t>(st.st_ino);
+    return true;
 }
 
 long llseek(fhandle h, long offset, int origin) {

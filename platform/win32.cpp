@@ -25,6 +25,27 @@ unsigned lwrite(fhandle h, const void *buf, unsigned count) {
 
 long llseek(fhandle h, long offset, int origin) { return ::_llseek(h, offset, origin); }
 
+unsigned read_at(fhandle h, std::uint64_t offset, void *buf, unsigned count) {
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    if (!::ReadFile(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(h)), buf, count, &got, &at)) {
+        // A synchronous read given an offset reports the end of the file.
+        if (::GetLastError() == ERROR_HANDLE_EOF) return 0;
+        return static_cast<unsigned>(-1);
+    }
+    return got;
+}
+
+bool identify_file(fhandle h, file_id *id) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!::GetFileInformationByHandle(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(h)), &info)) return false;
+    id->volume = info.dwVolumeSerialNumber;
+    id->index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+}
+
 int lclose(fhandle h) { return ::_lclose(h); }
 
 bool file_size(const char *name, std::uint64_t *size) {

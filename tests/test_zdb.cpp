@@ -464,4 +464,48 @@ TEST_F(Zdb, NamedMutexSerialisesProcesses) {
     EXPECT_TRUE(zt::has(zt::read_file(mark), "closing"));
 }
 
+// Records rewritten by others while a table is open.  A table opened
+// without a mutex reads each record from the file as it is then, also in
+// the middle of a pass in record order; a table held under its mutex reads
+// the writes of its own handles in this process, whichever handle wrote.
+TEST_F(Zdb, ReadsFollowRecordsRewrittenByOthers) {
+    customers(2000);  // 48 000 bytes of records
+    close(open_handles.back());
+    std::string table = path("CUST.DBF");
+    std::string zudb = zt::copy_program("zudb", dir);
+    auto update_elsewhere = [&](int recno, const char *value) {
+        return zt::run("\"" + zudb + "\" update \"" + table + "\" " + std::to_string(recno) + " NAME=" + value +
+                       " --sjis");
+    };
+    void *h = open(table);
+    ASSERT_NE(h, nullptr);
+    call([&] { return zdbChgIndexByNo(h, 0); });
+    for (int i = 1; i < 1500; ++i) call([&] { return zdbSkip(h, 1); });
+    ASSERT_EQ(rno(h), 1500);
+    ASSERT_EQ(update_elsewhere(1501, "AHEAD"), 0);
+    ASSERT_EQ(update_elsewhere(1499, "BEHIND"), 0);
+    call([&] { return zdbSkip(h, 1); });
+    EXPECT_EQ(gs(h, "NAME"), "AHEAD");
+    call([&] { return zdbSkip(h, -2); });
+    EXPECT_EQ(gs(h, "NAME"), "BEHIND");
+    close(h);
+
+    void *a = open(table, "ZUDBSCAN");
+    void *b = open(table, "ZUDBSCAN");  // the thread that holds the mutex passes
+    ASSERT_TRUE(a && b);
+    for (void *t : {a, b}) {
+        call([&] { return zdbChgIndexByNo(t, 0); });
+        for (int i = 1; i < 100; ++i) call([&] { return zdbSkip(t, 1); });
+    }
+    call([&] { return zdbSkip(a, 1); });
+    call([&] { return zdbSS(a, "NAME", "MINE"); });
+    EXPECT_EQ(call([&] { return zdbUpdate(a); }), 0);
+    call([&] { return zdbSkip(b, 1); });
+    EXPECT_EQ(gs(b, "NAME"), "MINE");
+    call([&] { return zdbTop(a); });
+    call([&] { return zdbSkip(a, 100); });
+    EXPECT_EQ(gs(a, "NAME"), "MINE");
+    EXPECT_EQ(gs(a, "CODE"), "C101");
+}
+
 }  // namespace

@@ -32,11 +32,23 @@ int bounded_atoi(const char *text, unsigned length) {
     if (v >= 2147483647LL || v <= -2147483648LL) err(9, "%s(%u) オーバーフローエラー atoin()", text, length);
     return static_cast<int>(v);
 }
+
+// The handle found live last: the calls of a loop over records name one
+// table again and again.
+const void *g_last_live = nullptr;
 }  // namespace
 
 void zdb_register(DBE *d) { g_live.insert(d); }
-void zdb_unregister(DBE *d) { g_live.erase(d); }
-bool zdb_is_live(const void *h) { return h && g_live.count(h) != 0; }
+void zdb_unregister(DBE *d) {
+    g_live.erase(d);
+    if (g_last_live == d) g_last_live = nullptr;
+}
+bool zdb_is_live(const void *h) {
+    if (h && h == g_last_live) return true;
+    if (!h || g_live.count(h) == 0) return false;
+    g_last_live = h;
+    return true;
+}
 
 void zdb_raise(const char *format, ...) {
     static char text[1024];
@@ -103,7 +115,11 @@ void DBE::give_back() {
 void DBE::release_buffers() {
     if (work) ZUFRE(work);
     if (rec) ZUFRE(rec);
+    if (upper_names) ZUFRE(upper_names);
     work = rec = nullptr;
+    upper_names = nullptr;
+    names_of = nullptr;
+    last_no = 0;
     work_size = 0;
 }
 
@@ -154,6 +170,9 @@ void DBE::open(const char *p, int open_mode) {
         mode = open_mode;
         if (p && *p) set_fname(p);
         zdb_open_dbf(p);
+        // Held under its mutex, the table has no other writer until it is
+        // closed: reads in record order are served ahead.
+        if (mutex) dbf_read_ahead(dbp->dp);
         if (mode == 2) idx_recreate_defined();
         unsigned size = rlen() + 1;
         rec = static_cast<char *>(ZUALC(size));
@@ -308,6 +327,8 @@ bool DBE::create_table(const char *p) {
 
 int DBE::fld_name2fld_no(const char *name) const {
     if (!name) return -1;
+    const dbf *dp = dbp->dp;
+    if (names_of == dp && last_no && std::strcmp(name, last_name) == 0) return last_no;
     if (std::strlen(name) > 10) {
         zu_msgbox("フィールド名長オーバー DBE::fld_name2fld_no()");
         return -1;
@@ -315,12 +336,26 @@ int DBE::fld_name2fld_no(const char *name) const {
     char up[12];
     zu_copy(up, sizeof up, name);
     ndx_upper_name(up);
-    for (int i = 1; i <= dbp->dp->nfld; ++i) {
+    if (names_of != dp) {
         // Tables of other programs may store names in lower case.
-        char stored[12];
-        zu_copy(stored, sizeof stored, field(i).name);
-        ndx_upper_name(stored);
-        if (std::strcmp(stored, up) == 0) return i;
+        if (upper_names) ZUFRE(upper_names);
+        upper_names = nullptr;
+        if (dp->nfld > 0) {
+            upper_names = static_cast<char (*)[12]>(ZUALC(static_cast<unsigned>(dp->nfld) * sizeof *upper_names));
+            for (int i = 0; i < dp->nfld; ++i) {
+                zu_copy(upper_names[i], sizeof *upper_names, dp->flp[i].name);
+                ndx_upper_name(upper_names[i]);
+            }
+        }
+        names_of = dp;
+        last_no = 0;
+    }
+    for (int i = 0; i < dp->nfld; ++i) {
+        if (std::strcmp(upper_names[i], up) == 0) {
+            zu_copy(last_name, sizeof last_name, name);
+            last_no = i + 1;
+            return last_no;
+        }
     }
     return -1;
 }
@@ -392,7 +427,16 @@ const char *DBE::restore(int fno, bool raw) {
     }
     if (fno > dbp->dp->nfld) zdb_raise("%s", "プログラムエラー DBE::restore()このフィールド番号はない。");
     const dbf_field &f = field(fno);
-    std::memcpy(work, rec + f.pos - 1, f.len);
+    const char *src = rec + f.pos - 1;
+    if (f.type != 'N' && !raw) {
+        // The text up to its first NUL, without the blanks that end it.
+        std::size_t n = strnlen(src, f.len);
+        while (n > 0 && src[n - 1] == ' ') --n;
+        std::memcpy(work, src, n);
+        work[n] = '\0';
+        return work;
+    }
+    std::memcpy(work, src, f.len);
     work[f.len] = '\0';
     if (f.type == 'N') {
         std::size_t n = std::strlen(work);
@@ -400,10 +444,6 @@ const char *DBE::restore(int fno, bool raw) {
         char *t = trim(work, 3);
         if (t != work) std::memmove(work, t, std::strlen(t) + 1);
         return work;
-    }
-    if (!raw) {
-        std::size_t n = std::strlen(work);
-        while (n > 0 && work[n - 1] == ' ') work[--n] = '\0';
     }
     return work;
 }

@@ -177,6 +177,14 @@ private:
     void idx_pass();
     bool recreate_one(const char *expr, bool unique, char *list, unsigned list_size);
 
+    // The field names in upper case, made for the table file `names_of`
+    // at the first look-up (names are looked up for every field read).
+    mutable char (*upper_names)[12] = nullptr;
+    mutable const dbf *names_of = nullptr;
+    // The name looked up last, as it was given, and its field number (0: none).
+    mutable char last_name[12] = "";
+    mutable int last_no = 0;
+
     void set_fname(const char *p);
     void zdb_open_dbf(const char *p);
     void move(int n);

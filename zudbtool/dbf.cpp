@@ -23,12 +23,104 @@ bool seek_to(const dbf *dp, long long offset) {
     return zp::llseek(dp->fh, static_cast<long>(offset), zp::SEEK_FROM_START) == offset;
 }
 
+// ---- reading ahead ----------------------------------------------------------------
+
+// The handles of this module that read ahead.
+dbf *g_ahead = nullptr;
+
+constexpr unsigned FIRST_REFILL = 8192;
+
+bool same_file(const dbf *a, const dbf *b) {
+    return a->id_known && b->id_known && a->id.volume == b->id.volume && a->id.index == b->id.index;
+}
+
+void stop_ahead(dbf *dp) {
+    if (!dp->win) return;
+    for (dbf **p = &g_ahead; *p; p = &(*p)->next_ahead) {
+        if (*p == dp) {
+            *p = dp->next_ahead;
+            break;
+        }
+    }
+    ZUFRE(dp->win);
+    dp->win = nullptr;
+    dp->win_len = 0;
+}
+
+// Bytes written at `offset` through `dp` go into every window of the same
+// file that holds them; a file that cannot be told apart empties them all.
+void mirror(const dbf *dp, long long offset, const void *data, unsigned count) {
+    for (dbf *q = g_ahead; q; q = q->next_ahead) {
+        if (!q->win_len) continue;
+        if (!dp->id_known) {
+            q->win_len = 0;
+            continue;
+        }
+        if (!same_file(q, dp)) continue;
+        long long from = offset > static_cast<long long>(q->win_at) ? offset : static_cast<long long>(q->win_at);
+        long long end = static_cast<long long>(q->win_at) + q->win_len;
+        long long to = offset + count < end ? offset + count : end;
+        if (from < to)
+            std::memcpy(q->win + (from - static_cast<long long>(q->win_at)),
+                        static_cast<const unsigned char *>(data) + (from - offset), static_cast<std::size_t>(to - from));
+    }
+}
+
+// After the file was cut: no window of it holds bytes any longer.
+void drop_windows(const dbf *dp) {
+    for (dbf *q = g_ahead; q; q = q->next_ahead)
+        if (q == dp || !dp->id_known || same_file(q, dp)) q->win_len = 0;
+}
+
+bool in_window(const dbf *dp, long long at, unsigned rlen) {
+    return dp->win_len && at >= static_cast<long long>(dp->win_at) &&
+           at + rlen <= static_cast<long long>(dp->win_at) + dp->win_len;
+}
+
+// Reads record `rno` (at byte `at`) into rbp through the window: a record
+// the window lacks is read alone when the reads are out of order, else the
+// window is refilled from it onwards (backwards: up to its end), each refill
+// of a run twice the one before, up to DBF_WINDOW, never past the last record.
+bool read_windowed(dbf *dp, int rno, long long at, unsigned rlen) {
+    int before = dp->last_read;
+    dp->last_read = rno;
+    if (!in_window(dp, at, rlen)) {
+        if (rno != before + 1 && rno != before - 1) {
+            dp->ahead = 0;
+            return zp::read_at(dp->fh, static_cast<std::uint64_t>(at), dp->rbp, rlen) == rlen;
+        }
+        dp->ahead = dp->ahead ? (dp->ahead < DBF_WINDOW / 2 ? dp->ahead * 2 : DBF_WINDOW) : FIRST_REFILL;
+        long long size = dp->ahead > rlen ? dp->ahead : rlen;
+        long long first = record_offset(dp, 1), end = record_offset(dp, static_cast<long long>(dbf_n_rec(dp)) + 1);
+        long long from = at, to = at + size;
+        if (rno == before - 1) {
+            to = at + rlen;
+            from = to - size;
+        }
+        if (from < first) from = first;
+        if (to > end) to = end;
+        dp->win_len = 0;
+        unsigned got = zp::read_at(dp->fh, static_cast<std::uint64_t>(from), dp->win, static_cast<unsigned>(to - from));
+        if (got == static_cast<unsigned>(-1)) return false;
+        dp->win_at = static_cast<std::uint64_t>(from);
+        dp->win_len = got;
+        if (!in_window(dp, at, rlen)) return false;
+    }
+    std::memcpy(dp->rbp, dp->win + (at - static_cast<long long>(dp->win_at)), rlen);
+    return true;
+}
+
+// ---- handles ------------------------------------------------------------------
+
 bool write_at(const dbf *dp, long long offset, const void *data, unsigned count) {
-    return seek_to(dp, offset) && zp::lwrite(dp->fh, data, count) == count;
+    if (!seek_to(dp, offset) || zp::lwrite(dp->fh, data, count) != count) return false;
+    if (g_ahead) mirror(dp, offset, data, count);
+    return true;
 }
 
 void release(dbf *dp) {
     if (!dp) return;
+    stop_ahead(dp);
     if (dp->fh != zp::HFILE_ERR) zp::lclose(dp->fh);
     if (dp->flp) ZUFRE(dp->flp);
     if (dp->rbp) ZUFRE(dp->rbp);
@@ -101,6 +193,7 @@ dbf *dbf_open(const char *path) {
         release(dp);
         return nullptr;
     }
+    dp->id_known = zp::identify_file(dp->fh, &dp->id);
     std::uint64_t size = 0;
     if (!zp::handle_size(dp->fh, &size) || zp::lread(dp->fh, dp->dhp, DBF_HEADER) != DBF_HEADER) {
         ZU_DB_ERR(IE_READ, UNIT);
@@ -170,6 +263,7 @@ dbf *dbf_create(const char *path, const dbf_spec *specs, int count) {
         release(dp);
         return nullptr;
     }
+    dp->id_known = zp::identify_file(dp->fh, &dp->id);
     dp->dhp[0] = 3;
     zu_put_le16(dp->dhp + 8, 32u * static_cast<unsigned>(count) + 33u);
     if (zp::lwrite(dp->fh, dp->dhp, DBF_HEADER) != DBF_HEADER) {
@@ -257,6 +351,16 @@ void dbf_close(dbf *dp) {
     release(dp);
 }
 
+void dbf_read_ahead(dbf *dp) {
+    if (dp->win || !dp->id_known) return;
+    dp->win = static_cast<unsigned char *>(ZUALC(DBF_WINDOW));
+    dp->win_len = 0;
+    dp->ahead = 0;
+    dp->last_read = 0;
+    dp->next_ahead = g_ahead;
+    g_ahead = dp;
+}
+
 int dbf_read(dbf *dp, int rno) {
     if (rno <= 0 || rno > dbf_n_rec(dp)) {
         write_error_log("%s dbf_read() rno=%u dhp->n_rec=%u dp->rbp:%s\r\n", now_string(), static_cast<unsigned>(rno),
@@ -266,7 +370,10 @@ int dbf_read(dbf *dp, int rno) {
     }
     if (rno == dp->held) return 0;
     unsigned rlen = dbf_rlen(dp);
-    if (!seek_to(dp, record_offset(dp, rno)) || zp::lread(dp->fh, dp->rbp, rlen) != rlen) {
+    long long at = record_offset(dp, rno);
+    bool ok = dp->win ? read_windowed(dp, rno, at, rlen)
+                      : zp::read_at(dp->fh, static_cast<std::uint64_t>(at), dp->rbp, rlen) == rlen;
+    if (!ok) {
         // A partly read record is not kept as if it were whole.
         dp->held = 0;
         ZU_DB_ERR(IE_READ, UNIT);
@@ -313,6 +420,7 @@ bool dbf_truncate(dbf *dp, int n) {
         ZU_DB_ERR(IE_WRITE, UNIT);
         return false;
     }
+    if (g_ahead) drop_windows(dp);
     dbf_set_n_rec(dp, n);
     if (dp->held > n) dp->held = 0;
     dp->changed = true;
@@ -380,7 +488,7 @@ void dbf_set_create_stamp(dbf *dp) {
 dbf *dbf_create_like(dbf *dp, const char *path) {
     unsigned hlen = dbf_hlen(dp);
     unsigned char *head = static_cast<unsigned char *>(ZUALC(hlen + 1));
-    bool ok = seek_to(dp, 0) && zp::lread(dp->fh, head, hlen) == hlen;
+    bool ok = zp::read_at(dp->fh, 0, head, hlen) == hlen;
     if (!ok) {
         ZUFRE(head);
         ZU_DB_ERR(IE_READ, UNIT);
@@ -405,6 +513,7 @@ dbf *dbf_create_like(dbf *dp, const char *path) {
     }
     dbf *w = dbf_open(path);
     if (!w) zp::delete_file(path);
+    if (w && dp->win) dbf_read_ahead(w);
     return w;
 }
 
@@ -430,6 +539,7 @@ bool dbf_replace(dbf **dpp, dbf *work) {
     char work_path[260], path[260];
     zu_copy(work_path, sizeof work_path, work->path);
     zu_copy(path, sizeof path, (*dpp)->path);
+    bool ahead = (*dpp)->win != nullptr;
     bool ok = dbf_flush(work);
     dbf_close(work);
     if (!ok) {
@@ -440,5 +550,6 @@ bool dbf_replace(dbf **dpp, dbf *work) {
     *dpp = nullptr;
     ok = dbf_swap_in(work_path, path);
     *dpp = dbf_open(path);
+    if (*dpp && ahead) dbf_read_ahead(*dpp);
     return ok && *dpp;
 }

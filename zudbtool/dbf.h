@@ -33,6 +33,12 @@ struct dbf_spec {
     unsigned char kind;
 };
 
+// Reading ahead: reads that go through the records in order (forwards or
+// backwards) are served from a window of the file, refilled by one read of
+// up to this many bytes; other reads read their record alone.  Only for a
+// file that no other process writes while it is open (dbf_read_ahead).
+constexpr unsigned DBF_WINDOW = 65536;
+
 // The open table file.
 struct dbf {
     char path[260];
@@ -43,6 +49,15 @@ struct dbf {
     unsigned char *rbp;             // record buffer: record length + 1 bytes
     int held;                       // record number held in rbp, 0 = none
     bool changed;                   // header changed since the last flush
+    // Reading ahead (null win: off).
+    unsigned char *win;             // DBF_WINDOW bytes of the file
+    std::uint64_t win_at;           // the file offset of win[0]
+    unsigned win_len;               // bytes win holds
+    unsigned ahead;                 // bytes of the next refill, 0 after a read out of order
+    int last_read;                  // the record read before
+    zp::file_id id;                 // the file, whichever handle writes it
+    bool id_known;                  // id could be taken
+    dbf *next_ahead;                // the next handle of this module that reads ahead
 };
 
 // Header fields.
@@ -57,6 +72,11 @@ void dbf_close(dbf *dp);
 // Writes the header if it changed and pushes the file's data to the disk;
 // false after a failed write.
 bool dbf_flush(dbf *dp);
+// Turns reading ahead on, for a file that no other process writes while it
+// is open (a table held under its named mutex).  Every write of this
+// module to the file, through any of its handles, goes into the windows
+// that hold those bytes; a cut drops them.
+void dbf_read_ahead(dbf *dp);
 // 0 on success, else the ISAM code reported.
 int dbf_read(dbf *dp, int rno);
 int dbf_write(dbf *dp, int rno);
@@ -75,14 +95,15 @@ void dbf_set_create_stamp(dbf *dp);
 
 // ---- rewriting a whole table ----
 // A new, empty table file at `path` with the header and field descriptors
-// of `dp` (record count 0), open; null after an ISAM report.
+// of `dp` (record count 0), open, read ahead when `dp` is; null after an
+// ISAM report.
 dbf *dbf_create_like(dbf *dp, const char *path);
 // Writes rbp as a new last record; 0 or the ISAM code reported (the count
 // then stays as it was).
 int dbf_append(dbf *dp);
 // Puts the finished work table in the place of `*dpp`: the work file is
 // flushed and closed, takes the table's name in one rename, and the table
-// is opened again.  On failure the table file stays and the work file is
+// is opened again (read ahead when it was).  On failure the table file stays and the work file is
 // deleted; false then.  A crash part-way leaves the old table or the new
 // one under the table's name (and perhaps the new one under the work name).
 bool dbf_replace(dbf **dpp, dbf *work);

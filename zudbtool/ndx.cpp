@@ -89,9 +89,8 @@ void load(ndx *ip, ndx_level *lv, std::uint32_t pno) {
     if (!line && ++ip->reads > 2 * ip->file_pages + 64) line = __LINE__;
     if (!line && pno != lv->pno) {
         lv->pno = 0;
-        long off = static_cast<long>(pno) * static_cast<long>(NDX_PAGE);
-        if (ip->fh == zp::HFILE_ERR || zp::llseek(ip->fh, off, zp::SEEK_FROM_START) != off ||
-            zp::lread(ip->fh, lv->page, NDX_PAGE) != NDX_PAGE) {
+        std::uint64_t off = static_cast<std::uint64_t>(pno) * NDX_PAGE;
+        if (ip->fh == zp::HFILE_ERR || zp::read_at(ip->fh, off, lv->page, NDX_PAGE) != NDX_PAGE) {
             line = __LINE__;
         } else if (count(lv) > ndx_keys_per_page(ip)) {
             line = __LINE__;

@@ -38,12 +38,8 @@ struct run {
     long offset;
 };
 
-bool read_at(zp::fhandle fh, long off, void *buf, unsigned size) {
-    return zp::llseek(fh, off, zp::SEEK_FROM_START) == off && zp::lread(fh, buf, size) == size;
-}
-
 void must_read(zp::fhandle fh, long off, void *buf, unsigned size) {
-    if (!read_at(fh, off, buf, size)) {
+    if (off < 0 || zp::read_at(fh, static_cast<std::uint64_t>(off), buf, size) != size) {
         ZU_DB_ERR(IE_READ, UNIT);
         isam_give_up();
     }
