@@ -14,6 +14,10 @@
 #include "zustd.h"
 #include "zuwgy/wgy.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace {
 using u16 = std::uint16_t;
 
@@ -455,22 +459,55 @@ unsigned decode(const unsigned char *bytes, unsigned got, u16 *w, const std::str
 // scan stops it first works out whether a character begins there.
 unsigned char g_stop[256];
 
+#ifdef __SSE2__
+// When the scan stops at only a few byte values, 16 bytes are compared with
+// each of them at once.
+constexpr unsigned FEW = 8;
+__m128i g_few[FEW];
+bool g_use_few = false;
+#endif
+
 void fast_setup() {
+    unsigned values = 0;
+    bool leads = false;
     for (unsigned b = 0; b < 256; ++b) {
         bool stop;
         if (zu_lead_byte(static_cast<unsigned char>(b))) {
             stop = false;
             for (unsigned w = 0; w < 4; ++w) stop = stop || g_starts.bits[(b << 2) + w];
+            leads = leads || stop;
         } else {
             stop = b == 0 || b == 10 || b == 13 || b == 0x1A || g_starts.may_start(static_cast<u16>(b));
         }
         g_stop[b] = stop ? 1 : 0;
+        values += stop ? 1 : 0;
     }
+#ifdef __SSE2__
+    g_use_few = !leads && values <= FEW;
+    unsigned n = 0;
+    for (unsigned b = 0; b < 256 && g_use_few; ++b)
+        if (g_stop[b]) g_few[n++] = _mm_set1_epi8(static_cast<char>(b));
+    while (g_use_few && n < FEW) g_few[n++] = g_few[0];  // the zero byte again
+#else
+    (void)leads;
+#endif
 }
 
 // The first position from i on where the scan stops (the 0 byte after the
 // read stops it).
 unsigned scan(const unsigned char *b, unsigned i) {
+#ifdef __SSE2__
+    if (g_use_few) {
+        for (;; i += 16) {
+            __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + i));
+            __m128i m = _mm_or_si128(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, g_few[0]), _mm_cmpeq_epi8(x, g_few[1])),
+                                                  _mm_or_si128(_mm_cmpeq_epi8(x, g_few[2]), _mm_cmpeq_epi8(x, g_few[3]))),
+                                     _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, g_few[4]), _mm_cmpeq_epi8(x, g_few[5])),
+                                                  _mm_or_si128(_mm_cmpeq_epi8(x, g_few[6]), _mm_cmpeq_epi8(x, g_few[7]))));
+            if (unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(m))) return i + static_cast<unsigned>(__builtin_ctz(bits));
+        }
+    }
+#endif
     while (!(g_stop[b[i]] | g_stop[b[i + 1]] | g_stop[b[i + 2]] | g_stop[b[i + 3]] | g_stop[b[i + 4]] |
              g_stop[b[i + 5]] | g_stop[b[i + 6]] | g_stop[b[i + 7]]))
         i += 8;
