@@ -449,14 +449,15 @@ unsigned decode(const unsigned char *bytes, unsigned got, u16 *w, const std::str
 // brought is scanned as bytes: characters that cannot begin a match go to
 // the output as they were read, and only where one may begin is the text
 // decoded (a few characters, more when the matcher asks) and the matcher
-// asked.  What the scan does not handle itself (a zero byte, a CR or an EOF
-// mark inside a character, a match that needs the next read) it leaves to
-// the code window from that character on.
+// asked.  What the scan does not handle itself (a CR or an EOF mark inside
+// a character, a lead byte at the end of the read, a match that needs the
+// next read) it leaves to the code window from that character on.  A read
+// that has a zero byte does not come here.
 
-// Bytes at which the scan stops: a zero byte, a line feed, a CR, an EOF
-// mark, a single byte that may begin a match, a lead byte of a double-byte
-// code that may.  A second byte can look like any of them, so where the
-// scan stops it first works out whether a character begins there.
+// Bytes at which the scan stops: the zero byte after the read, a line feed,
+// a CR, an EOF mark, a single byte that may begin a match, a lead byte of a
+// double-byte code that may.  A second byte can look like any of them, so
+// where the scan stops it first works out whether a character begins there.
 unsigned char g_stop[256];
 
 #ifdef __SSE2__
@@ -519,8 +520,8 @@ unsigned scan(const unsigned char *b, unsigned i) {
 unsigned g_after[READ_BYTES + 2];
 
 // Decodes at most `want` codes from the character at i into the window as
-// the reader would (0 code after them).  `whole`: the piece cannot grow (it
-// reached the end of the read or a zero byte).
+// the reader would (0 code after them).  `whole`: the piece reached the end
+// of the read.
 unsigned decode_piece(const unsigned char *bytes, unsigned i, unsigned got, unsigned want, bool *whole) {
     unsigned n = 0, k = i;
     while (n < want && k < got) {
@@ -528,8 +529,6 @@ unsigned decode_piece(const unsigned char *bytes, unsigned i, unsigned got, unsi
         if (g_kind[b] == LEAD) {
             // The byte after the read is 0: a lead byte there stands alone.
             g_win[n] = g_kind[bytes[k + 1]] == STOP ? lead_code(bytes, k, got) : static_cast<u16>(b << 8 | bytes[++k]);
-        } else if (b == 0) {
-            break;
         } else if (b == 13 || b == 0x1A) {
             ++k;
             continue;
@@ -539,7 +538,7 @@ unsigned decode_piece(const unsigned char *bytes, unsigned i, unsigned got, unsi
         g_after[n++] = ++k;
     }
     g_win[n] = 0;
-    *whole = k >= got || bytes[k] == 0;
+    *whole = k >= got;
     return n;
 }
 
@@ -583,20 +582,20 @@ unsigned copy_read(unsigned got, wgy_record *header) {
         unsigned char c = b[i];
         if ((i - j) % 2) {
             // b[i] is the second byte of the character at i - 1.
-            if (i == got || c == 0 || c == 13 || c == 0x1A) {
+            if (i == got || c == 13 || c == 0x1A) {
                 out_bytes(b + run, i - 1 - run);
                 return i - 1;
             }
             known = ++i;
             continue;
         }
-        if (i == got || c == 0) {
+        if (i == got) {
             out_bytes(b + run, i - run);
-            return i;
+            return got;
         }
         if (zu_lead_byte(c)) {
             unsigned char t = b[i + 1];
-            if (i + 1 == got || t == 0 || t == 13 || t == 0x1A) {
+            if (i + 1 == got || t == 13 || t == 0x1A) {
                 out_bytes(b + run, i - run);
                 return i;
             }
@@ -675,7 +674,10 @@ void run_pass(mode_t mode, const std::string &input, const std::string &output, 
     if (copy) fast_setup();
     unsigned carried = 0, length = 0;
     while (unsigned got = read_bytes(files.in, carried)) {
-        unsigned from = copy && !carried ? copy_read(got, header) : 0;
+        // A read with a zero byte goes to the code window whole: its report
+        // comes before anything of the read is converted.
+        bool whole = !copy || carried || std::memchr(g_read, 0, got);
+        unsigned from = whole ? 0 : copy_read(got, header);
         if (from == got) continue;
         length = carried + decode(g_read + from, got - from, g_win + carried, input);
         u16 *rest = run_loop(mode, g_win, header);
