@@ -101,9 +101,9 @@ struct wgy_starts {
     std::uint16_t key(std::uint16_t c) const {
         return fold && c >= 'a' && c <= 'z' ? static_cast<std::uint16_t>(c - 'a' + 'A') : c;
     }
-    // The patterns that may match at a code whose key is `k`, in table
-    // order: those that begin only with k, merged with those that may begin
-    // with several codes.
+    // Pattern numbers in table order: those that begin only with the code
+    // whose key is `k`, and those that may begin with several codes.  At a
+    // position both lists together, merged, are the patterns to ask.
     struct list {
         const std::uint32_t *begin, *end;
     };
