@@ -261,4 +261,24 @@ TEST(WgyFile, AFailedPassLeavesTheInput) {
     EXPECT_EQ(run("a", path("none.txt") + " " + p).substr(0, 7), "report:");
 }
 
+TEST(WgyFile, MatchesBeginOnlyWhereCharactersBegin) {
+    // A second byte that equals a pattern's first byte (@), a double-byte
+    // first code made of the second byte of one character and the first of
+    // the next; a CR between the two bytes of a character is dropped, a line
+    // feed as a second byte stays as it is, a lead byte at the end stands
+    // alone.  Over a whole read and across the read's end.
+    std::string p = patterns("@_X\r\n\x88\x9f_Y\r\n");
+    std::string text = "\x81\x40@|\x81\x88\x9f\x40|\x88\x9f|\x81\r@|\x88\n|a\x1a\r\n\n";
+    std::string want = "\x81\x40X|\x81\x88\x9f\x40|Y|\x81@|\x88\n|a\r\n\r\n";
+    EXPECT_TRUE(run(text + "\x88", p) == "1|" + want + "\x88");
+    for (std::size_t before = 8190 - text.size(); before < 8190; ++before) {
+        if (before + 13 == 8190 || before + 14 == 8190) continue;  // the CR ends a read: below
+        std::string fill(before, 'z');
+        EXPECT_TRUE(run(fill + text + text, p) == "1|" + fill + want + want) << before;
+    }
+    // A read that ends in a lead byte and a CR: the lead byte stands alone.
+    std::string fill(8188, 'z');
+    EXPECT_TRUE(run(fill + "\x81\r@\n", p) == "1|" + fill + "\x81X\r\n");
+}
+
 }  // namespace

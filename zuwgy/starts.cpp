@@ -1,4 +1,6 @@
 // Which codes can begin a match of a group's patterns.
+#include <algorithm>
+
 #include "base/wjstr.h"
 #include "zuwgy/wgy.h"
 
@@ -83,6 +85,30 @@ void wgy_starts::build(const wgy_record *header, bool fold_case) {
     all = false;
     bits.assign(65536 / 64, 0);
     first.clear();
+    keys.clear();
+    from.clear();
+    order.clear();
+    shared = 0;
     if (!header) return;
     for (const wgy_record *r = header + 1; r < header + 1 + header->patterns; ++r) first.push_back(add(r->source));
+    // Pattern numbers ordered by first code (0, the shared ones, first),
+    // each code's in table order.
+    order.resize(first.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return first[a] < first[b]; });
+    while (shared < order.size() && first[order[shared]] == 0) ++shared;
+    for (std::uint32_t i = shared; i < order.size(); ++i) {
+        if (keys.empty() || keys.back() != first[order[i]]) {
+            keys.push_back(first[order[i]]);
+            from.push_back(i);
+        }
+    }
+    from.push_back(static_cast<std::uint32_t>(order.size()));
+}
+
+wgy_starts::list wgy_starts::only_with(u16 k) const {
+    auto at = std::lower_bound(keys.begin(), keys.end(), k);
+    if (at == keys.end() || *at != k) return {nullptr, nullptr};
+    std::size_t n = static_cast<std::size_t>(at - keys.begin());
+    return {order.data() + from[n], order.data() + from[n + 1]};
 }

@@ -101,8 +101,21 @@ struct wgy_starts {
     std::uint16_t key(std::uint16_t c) const {
         return fold && c >= 'a' && c <= 'z' ? static_cast<std::uint16_t>(c - 'a' + 'A') : c;
     }
+    // Pattern numbers in table order: those that begin only with the code
+    // whose key is `k`, and those that may begin with several codes.  At a
+    // position both lists together, merged, are the patterns to ask.
+    struct list {
+        const std::uint32_t *begin, *end;
+    };
+    list only_with(std::uint16_t k) const;
+    list several() const { return {order.data(), order.data() + shared}; }
 
 private:
+    std::vector<std::uint16_t> keys;   // distinct first codes, ascending
+    std::vector<std::uint32_t> from;   // per key: where its patterns begin in order (one more at the end)
+    std::vector<std::uint32_t> order;  // pattern numbers: the shared ones first, then those of each key
+    std::uint32_t shared = 0;
+
     void mark(std::uint16_t c);
     void mark_folded(std::uint16_t c);
     bool mark_class(const std::uint16_t *e, const std::uint16_t *end);

@@ -14,6 +14,10 @@
 #include "zustd.h"
 #include "zuwgy/wgy.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace {
 using u16 = std::uint16_t;
 
@@ -26,7 +30,11 @@ constexpr unsigned SIDE_CODES = 2046;
 u16 g_win[CARRY_MAX + READ_BYTES + 4];
 u16 g_out[OUT_CODES];
 unsigned g_on = 0;
-char g_out_bytes[OUT_CODES * 3];
+// The output file's bytes gather here (the codes of g_out once encoded, and
+// text copied as it was read) and are written in large pieces.
+constexpr unsigned WRITE_BYTES = 1u << 16;
+char g_bytes[WRITE_BYTES + 2 * OUT_CODES + READ_BYTES + 8];
+unsigned g_bn = 0;
 u16 g_side[SIDE_CODES];
 unsigned g_sn = 0;
 zp::fhandle g_out_file = zp::HFILE_ERR;
@@ -64,27 +72,49 @@ std::string notation(const u16 *w) {
 
 // ---- output -----------------------------------------------------------------------
 
-void flush_out() {
-    unsigned n = 0;
+void write_bytes() {
+    unsigned n = g_bn;
+    g_bn = 0;
+    if (n && zp::lwrite(g_out_file, g_bytes, n) != n)
+        err(9, "書き込みエラー:'%s' (%s)", g_out_name.c_str(), zu_system_text(zp::last_error()));
+}
+
+// Encodes the codes of the output buffer into the output bytes.
+void encode_out() {
+    if (g_bn + 2 * g_on > WRITE_BYTES) write_bytes();
+    char *o = g_bytes + g_bn;
     for (unsigned i = 0; i < g_on; ++i) {
         u16 c = g_out[i];
         if (c == 10 || c == 13) {
             if (c == 10) {
-                g_out_bytes[n++] = 13;
-                g_out_bytes[n++] = 10;
+                *o++ = 13;
+                *o++ = 10;
             }
             continue;
         }
         // One byte below 256, else two; a single byte's second store is
         // overwritten by the next code.
         unsigned two = (static_cast<unsigned>(c) + 0xFF00u) >> 16;  // c > 255, without a branch
-        g_out_bytes[n] = static_cast<char>(c >> (8 * two));
-        g_out_bytes[n + 1] = static_cast<char>(c & 0xFF);
-        n += 1 + two;
+        o[0] = static_cast<char>(c >> (8 * two));
+        o[1] = static_cast<char>(c & 0xFF);
+        o += 1 + two;
     }
     g_on = 0;
-    if (n && zp::lwrite(g_out_file, g_out_bytes, n) != n)
-        err(9, "書き込みエラー:'%s' (%s)", g_out_name.c_str(), zu_system_text(zp::last_error()));
+    g_bn = static_cast<unsigned>(o - g_bytes);
+}
+
+void flush_out() {
+    encode_out();
+    if (g_bn >= WRITE_BYTES) write_bytes();
+}
+
+// Bytes that go to the output as they are (at most READ_BYTES + 1), after
+// the codes before them.
+void out_bytes(const unsigned char *from, unsigned count) {
+    if (g_on) encode_out();
+    if (g_bn + count > WRITE_BYTES) write_bytes();
+    std::memcpy(g_bytes + g_bn, from, count);
+    g_bn += count;
 }
 
 void echo(const u16 *from, unsigned count) {
@@ -191,10 +221,11 @@ int step(u16 *&p, wgy_record *header, bool to_side) {
         if (r == 0 && wj_cap.match_len) hit = first + g_current;
     } else {
         if (!g_starts.may_start(*p)) return 0;
-        u16 key = g_starts.key(*p);
-        for (wgy_record *rec = first; rec < first + count; ++rec) {
-            u16 only = g_starts.first[rec - first];
-            if (only && only != key) continue;
+        // The patterns that may begin here, in table order.
+        wgy_starts::list own = g_starts.only_with(g_starts.key(*p)), any = g_starts.several();
+        while (own.begin != own.end || any.begin != any.end) {
+            bool mine = any.begin == any.end || (own.begin != own.end && *own.begin < *any.begin);
+            wgy_record *rec = first + (mine ? *own.begin++ : *any.begin++);
             int r = WJSTRCMP(p, rec->source);
             if (r == 2) return 2;
             if (r == 0 && wj_cap.match_len) {
@@ -338,63 +369,251 @@ struct byte_kinds {
 };
 const byte_kinds g_kind;
 
-// Reads the next bytes after `carried` codes of the window; false at the
-// end of the file.  The window ends in a 0 code.
-bool read_window(zp::fhandle in, const std::string &name, unsigned carried, unsigned *length) {
-    static char bytes[READ_BYTES + 2];
+// The bytes of one read, then a 0 byte, and room for the scan below to
+// look a few bytes past it.
+unsigned char g_read[READ_BYTES + 2 + 16];
+
+// Reads the next bytes after `carried` codes of the window into g_read:
+// how many, 0 at the end of the file.
+unsigned read_bytes(zp::fhandle in, unsigned carried) {
+    unsigned char *bytes = g_read;
     unsigned budget = READ_BYTES - carried;
     unsigned got = zp::lread(in, bytes, budget);
     if (got == static_cast<unsigned>(-1)) {
         err(9, "%s", "ファイル読み込みエラーwjfread()\n");
-        return false;
+        return 0;
     }
-    if (got == 0) return false;
+    if (got == 0) return 0;
     // A double-byte character is never split between two reads.  A byte
     // that cannot lead a character ends one, so the bytes after the last such
     // byte pair up: an odd number of them ends in a lone lead byte.
     unsigned j = got;
-    while (j > 0 && zu_lead_byte(static_cast<unsigned char>(bytes[j - 1]))) --j;
+    while (j > 0 && zu_lead_byte(bytes[j - 1])) --j;
     if ((got - j) % 2) {
         unsigned more = zp::lread(in, bytes + got, 1);
         if (more == static_cast<unsigned>(-1)) err(9, "%s", "err from wjfread()");
         else if (more == 1) ++got;
     }
-    u16 *w = g_win + carried;
+    bytes[got] = 0;
+    return got;
+}
+
+// The code of the lead byte at bytes[k]: paired with the next byte that is
+// neither a CR nor an EOF mark (those are dropped), or alone when there is
+// none before `got` or it is a zero byte.  k ends at the last byte taken.
+u16 lead_code(const unsigned char *bytes, unsigned &k, unsigned got) {
+    unsigned k2 = k + 1;
+    while (k2 < got && (bytes[k2] == 13 || bytes[k2] == 0x1A)) ++k2;
+    if (k2 < got && bytes[k2]) {
+        u16 c = static_cast<u16>(bytes[k] << 8 | bytes[k2]);
+        k = k2;
+        return c;
+    }
+    return bytes[k];
+}
+
+// Decodes `got` bytes into codes at w: how many; w ends in a 0 code.
+unsigned decode(const unsigned char *bytes, unsigned got, u16 *w, const std::string &name) {
     unsigned n = 0;
     // The kinds first (each byte on its own), then the codes: a single byte,
     // or a pair, with neither a CR, an EOF mark nor a zero byte in it, is
     // worked out without branches (the kinds of text mix at random).  The
     // kind after the read is STOP: a lead byte there stands alone.
     static unsigned char kinds[READ_BYTES + 2];
-    for (unsigned k = 0; k < got; ++k) kinds[k] = g_kind[static_cast<unsigned char>(bytes[k])];
+    for (unsigned k = 0; k < got; ++k) kinds[k] = g_kind[bytes[k]];
     kinds[got] = STOP;
     for (unsigned k = 0; k < got; ++k) {
-        unsigned char b = static_cast<unsigned char>(bytes[k]);
+        unsigned char b = bytes[k];
         unsigned kind = kinds[k], lead = kind & LEAD;
         if (!((kind | ((0u - lead) & kinds[k + 1])) & STOP)) {
-            unsigned t = static_cast<unsigned char>(bytes[k + 1]);
+            unsigned t = bytes[k + 1];
             w[n++] = static_cast<u16>(b << (8 * lead) | (t & (0u - lead)));
             k += lead;
             continue;
         }
-        if (!zu_lead_byte(b)) {
+        if (!lead) {
             if (b == 13 || b == 0x1A) continue;
             if (b == 0) err(9, "%s にヌル文字があります wjfread()\n", name.c_str());
             w[n++] = b;
             continue;
         }
-        unsigned k2 = k + 1;
-        while (k2 < got && (bytes[k2] == 13 || bytes[k2] == 0x1A)) ++k2;
-        if (zu_lead_byte(b) && k2 < got && bytes[k2]) {
-            w[n++] = static_cast<u16>(b << 8 | static_cast<unsigned char>(bytes[k2]));
-            k = k2;
-        } else {
-            w[n++] = b;
-        }
+        w[n++] = lead_code(bytes, k, got);
     }
     w[n] = 0;
-    *length = carried + n;
-    return true;
+    return n;
+}
+
+// ---- copying what no pattern can begin with ----------------------------------------
+
+// In the normal mode without sections, display, /S or /Q, the text a read
+// brought is scanned as bytes: characters that cannot begin a match go to
+// the output as they were read, and only where one may begin is the text
+// decoded (a few characters, more when the matcher asks) and the matcher
+// asked.  What the scan does not handle itself (a CR or an EOF mark inside
+// a character, a lead byte at the end of the read, a match that needs the
+// next read) it leaves to the code window from that character on.  A read
+// that has a zero byte does not come here.
+
+// Bytes at which the scan stops: the zero byte after the read, a line feed,
+// a CR, an EOF mark, a single byte that may begin a match, a lead byte of a
+// double-byte code that may.  A second byte can look like any of them, so
+// where the scan stops it first works out whether a character begins there.
+unsigned char g_stop[256];
+
+#ifdef __SSE2__
+// When the scan stops at only a few byte values, 16 bytes are compared with
+// each of them at once.
+constexpr unsigned FEW = 8;
+__m128i g_few[FEW];
+bool g_use_few = false;
+#endif
+
+void fast_setup() {
+    unsigned values = 0;
+    bool leads = false;
+    for (unsigned b = 0; b < 256; ++b) {
+        bool stop;
+        if (zu_lead_byte(static_cast<unsigned char>(b))) {
+            stop = false;
+            for (unsigned w = 0; w < 4; ++w) stop = stop || g_starts.bits[(b << 2) + w];
+            leads = leads || stop;
+        } else {
+            stop = b == 0 || b == 10 || b == 13 || b == 0x1A || g_starts.may_start(static_cast<u16>(b));
+        }
+        g_stop[b] = stop ? 1 : 0;
+        values += stop ? 1 : 0;
+    }
+#ifdef __SSE2__
+    g_use_few = !leads && values <= FEW;
+    unsigned n = 0;
+    for (unsigned b = 0; b < 256 && g_use_few; ++b)
+        if (g_stop[b]) g_few[n++] = _mm_set1_epi8(static_cast<char>(b));
+    while (g_use_few && n < FEW) g_few[n++] = g_few[0];  // the zero byte again
+#else
+    (void)leads;
+#endif
+}
+
+// The first position from i on where the scan stops (the 0 byte after the
+// read stops it).
+unsigned scan(const unsigned char *b, unsigned i) {
+#ifdef __SSE2__
+    if (g_use_few) {
+        for (;; i += 16) {
+            __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + i));
+            __m128i m = _mm_or_si128(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, g_few[0]), _mm_cmpeq_epi8(x, g_few[1])),
+                                                  _mm_or_si128(_mm_cmpeq_epi8(x, g_few[2]), _mm_cmpeq_epi8(x, g_few[3]))),
+                                     _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, g_few[4]), _mm_cmpeq_epi8(x, g_few[5])),
+                                                  _mm_or_si128(_mm_cmpeq_epi8(x, g_few[6]), _mm_cmpeq_epi8(x, g_few[7]))));
+            if (unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(m))) return i + static_cast<unsigned>(__builtin_ctz(bits));
+        }
+    }
+#endif
+    while (!(g_stop[b[i]] | g_stop[b[i + 1]] | g_stop[b[i + 2]] | g_stop[b[i + 3]] | g_stop[b[i + 4]] |
+             g_stop[b[i + 5]] | g_stop[b[i + 6]] | g_stop[b[i + 7]]))
+        i += 8;
+    while (!g_stop[b[i]]) ++i;
+    return i;
+}
+
+// Byte position after each code of a piece decoded for the matcher.
+unsigned g_after[READ_BYTES + 2];
+
+// Decodes at most `want` codes from the character at i into the window as
+// the reader would (0 code after them).  `whole`: the piece reached the end
+// of the read.
+unsigned decode_piece(const unsigned char *bytes, unsigned i, unsigned got, unsigned want, bool *whole) {
+    unsigned n = 0, k = i;
+    while (n < want && k < got) {
+        unsigned char b = bytes[k];
+        if (g_kind[b] == LEAD) {
+            // The byte after the read is 0: a lead byte there stands alone.
+            g_win[n] = g_kind[bytes[k + 1]] == STOP ? lead_code(bytes, k, got) : static_cast<u16>(b << 8 | bytes[++k]);
+        } else if (b == 13 || b == 0x1A) {
+            ++k;
+            continue;
+        } else {
+            g_win[n] = b;
+        }
+        g_after[n++] = ++k;
+    }
+    g_win[n] = 0;
+    *whole = k >= got;
+    return n;
+}
+
+constexpr unsigned TO_WINDOW = ~0u;
+
+// The character at i may begin a match: the byte position after what the
+// step took, or TO_WINDOW when the matcher needs the text of the next read.
+unsigned match_at(const unsigned char *bytes, unsigned i, unsigned got, wgy_record *header) {
+    for (unsigned want = 4;; want *= 8) {
+        bool whole = false;
+        decode_piece(bytes, i, got, want, &whole);
+        u16 *p = g_win;
+        int r = step(p, header, false);
+        if (r == 2) {
+            if (whole) return TO_WINDOW;
+            continue;
+        }
+        if (r == 1) {
+            g_pass = g_call = true;
+            return g_after[p - g_win - 1];
+        }
+        out_char(g_win[0]);
+        return g_after[0];
+    }
+}
+
+// Handles the read in g_read; the position from which the code window
+// takes over, or `got` when the whole read was handled.
+unsigned copy_read(unsigned got, wgy_record *header) {
+    const unsigned char *b = g_read;
+    const bool ask_lf = g_starts.may_start(10);
+    unsigned run = 0;    // bytes from here on are not yet in the output
+    unsigned known = 0;  // a character begins here
+    unsigned i = 0;
+    for (;;) {
+        i = scan(b, i);
+        // The bytes between the last known character start and i pair up
+        // from the last byte before i that cannot lead a character.
+        unsigned j = i;
+        while (j > known && zu_lead_byte(b[j - 1])) --j;
+        unsigned char c = b[i];
+        if ((i - j) % 2) {
+            // b[i] is the second byte of the character at i - 1.
+            if (i == got || c == 13 || c == 0x1A) {
+                out_bytes(b + run, i - 1 - run);
+                return i - 1;
+            }
+            known = ++i;
+            continue;
+        }
+        if (i == got) {
+            out_bytes(b + run, i - run);
+            return got;
+        }
+        if (zu_lead_byte(c)) {
+            unsigned char t = b[i + 1];
+            if (i + 1 == got || t == 13 || t == 0x1A) {
+                out_bytes(b + run, i - run);
+                return i;
+            }
+            if (!g_starts.may_start(static_cast<u16>(c << 8 | t))) {
+                known = i += 2;
+                continue;
+            }
+        } else if (c == 13 || c == 0x1A || (c == 10 && !ask_lf)) {
+            out_bytes(b + run, i - run);
+            if (c == 10) out_bytes(reinterpret_cast<const unsigned char *>("\r\n"), 2);
+            run = known = ++i;
+            continue;
+        }
+        out_bytes(b + run, i - run);
+        unsigned next = match_at(b, i, got, header);
+        if (next == TO_WINDOW) return i;
+        run = known = i = next;
+    }
 }
 
 enum mode_t { NORMAL, INSERT, EXTRACT };
@@ -428,7 +647,7 @@ void run_pass(mode_t mode, const std::string &input, const std::string &output, 
     wj_ctx.no_term = 0;
     g_display = wgy_has('D');
     g_pass = false;
-    g_on = g_sn = 0;
+    g_on = g_sn = g_bn = 0;
     g_current = g_column = g_chars = 0;
     g_insert = nullptr;
     g_eoi = 0;
@@ -451,8 +670,16 @@ void run_pass(mode_t mode, const std::string &input, const std::string &output, 
     }
     g_out_name = output;
 
+    const bool copy = mode == NORMAL && !g_sections && !g_display && !wgy_has('S') && !wgy_has('Q') && !g_starts.all;
+    if (copy) fast_setup();
     unsigned carried = 0, length = 0;
-    while (read_window(files.in, input, carried, &length)) {
+    while (unsigned got = read_bytes(files.in, carried)) {
+        // A read with a zero byte goes to the code window whole: its report
+        // comes before anything of the read is converted.
+        bool whole = !copy || carried || std::memchr(g_read, 0, got);
+        unsigned from = whole ? 0 : copy_read(got, header);
+        if (from == got) continue;
+        length = carried + decode(g_read + from, got - from, g_win + carried, input);
         u16 *rest = run_loop(mode, g_win, header);
         carried = rest ? static_cast<unsigned>(g_win + length - rest) : 0;
         if (carried > CARRY_MAX) {
@@ -473,6 +700,7 @@ void run_pass(mode_t mode, const std::string &input, const std::string &output, 
     }
     if (mode == INSERT) side_flush();
     flush_out();
+    write_bytes();
     zp::lclose(files.in);
     files.in = zp::HFILE_ERR;
     zp::fhandle out = g_out_file;
