@@ -175,6 +175,7 @@ dbf *dbf_create(const char *path, const dbf_spec *specs, int count) {
     if (zp::lwrite(dp->fh, dp->dhp, DBF_HEADER) != DBF_HEADER) {
         ZU_DB_ERR(IE_WRITE, UNIT);
         release(dp);
+        zp::delete_file(path);  // no half-written table stays behind
         return nullptr;
     }
     if (count > 0) {
@@ -211,6 +212,7 @@ dbf *dbf_create(const char *path, const dbf_spec *specs, int count) {
     if (!ok) {
         ZU_DB_ERR(IE_WRITE, UNIT);
         release(dp);
+        zp::delete_file(path);
         return nullptr;
     }
     place_fields(dp);
@@ -300,13 +302,21 @@ int dbf_is_deleted(dbf *dp, int rno) {
 }
 
 bool dbf_truncate(dbf *dp, int n) {
-    if (!zp::set_file_size(dp->fh, static_cast<std::uint64_t>(record_offset(dp, static_cast<long long>(n) + 1)))) {
+    // The header with the new count is written first: a file cut under a
+    // header that still counts the records behind the cut would not open.
+    int before = dbf_n_rec(dp);
+    dbf_set_n_rec(dp, n);
+    dp->changed = true;
+    if (!write_at(dp, 0, dp->dhp, DBF_HEADER)) {
         ZU_DB_ERR(IE_WRITE, UNIT);
+        dbf_set_n_rec(dp, before);
         return false;
     }
-    dbf_set_n_rec(dp, n);
     if (dp->held > n) dp->held = 0;
-    dp->changed = true;
+    // A cut that fails leaves only bytes behind the end mark, which no
+    // record counts.
+    if (!zp::set_file_size(dp->fh, static_cast<std::uint64_t>(record_offset(dp, static_cast<long long>(n) + 1))))
+        ZU_DB_ERR(IE_WRITE, UNIT);
     return true;
 }
 
