@@ -189,11 +189,22 @@ ZU_API int ZU_CALL zdbSort(void *dbe, const char *work_path) {
         rewrite(d, "$$S", "zdbSort", [&](dbf *w) {
             // Keys already taken in each unique index.
             std::vector<std::set<std::string>> taken(static_cast<std::size_t>(d->dbp->nidx) + 1);
+            dbf *dp = d->dbp->dp;
             unsigned n = d->rlen() - 1;
+            // The walk must meet every record it passes by: an index page
+            // or record that cannot be read stops the sort, not the table.
+            int expected = dbf_n_rec(dp), visited = 0;
+            for (int i = 1, last = expected; zdb_use_deleted && i <= last; ++i) {
+                int del = dbf_is_deleted(dp, i);
+                if (del < 0) return false;
+                expected -= del;
+            }
             d->go_top();
             while (d->on_record()) {
+                if (dbf_read(dp, d->dbp->rno) != 0) return false;
+                ++visited;
                 w->rbp[0] = ' ';
-                std::memcpy(w->rbp + 1, d->rec, n);
+                std::memcpy(w->rbp + 1, dp->rbp + 1, n);
                 bool duplicate = false;
                 for (int i = 1; i <= d->dbp->nidx && !duplicate; ++i) {
                     ndx *ip = d->dbp->ip[i];
@@ -208,7 +219,7 @@ ZU_API int ZU_CALL zdbSort(void *dbe, const char *work_path) {
                     return false;
                 d->skip(1);
             }
-            return true;
+            return visited == expected;
         });
         d->go_top();
         return refused;
