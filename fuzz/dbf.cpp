@@ -20,17 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (!zf::reported([&] { zdbBottom(h); }))
         for (int n = 0; n < 8 && !zdbBof(h); ++n)
             if (zf::reported([&] { zdbSkip(h, -1); })) break;
-    int nfld = zdbGetNField(h);
-    if (ops & 2) {
-        zf::reported([&] { zdbClearBuf(h); });
-        for (int i = 1; i <= nfld; ++i) {
-            const char *name = nullptr;
-            if (zf::reported([&] { name = zdbGetFieldName(h, i); }) || !name) continue;
-            std::string copy = name;
-            zf::reported([&] { zdbSS(h, copy.c_str(), "12"); });
-        }
-        zf::reported([&] { zdbAppend(h); });
-    }
+    if (ops & 2) zf::fill_and_append(h, "12");
     if ((ops & 4) && !zf::reported([&] { zdbSetRecordNo(h, 1); })) zf::reported([&] { zdbUpdate(h); });
     if ((ops & 8) && !zf::reported([&] { zdbTop(h); })) zf::reported([&] { zdbDeleteRecord(h, ops & 16 ? 1 : 0); });
     // A reopen that fails leaves only the object, which the close ends.

@@ -11,20 +11,8 @@
 
 namespace {
 
-void fill_and_append(void *h) {
-    int nfld = zdbGetNField(h);
-    zf::reported([&] { zdbClearBuf(h); });
-    for (int i = 1; i <= nfld; ++i) {
-        const char *name = nullptr;
-        if (zf::reported([&] { name = zdbGetFieldName(h, i); }) || !name) continue;
-        std::string copy = name;
-        zf::reported([&] { zdbSS(h, copy.c_str(), "7"); });
-    }
-    zf::reported([&] { zdbAppend(h); });
-}
-
 void use(void *h, bool fill) {
-    if (fill) fill_and_append(h);
+    if (fill) zf::fill_and_append(h, "7");
     int nidx = zdbGetNIndex(h);
     for (int i = 1; i <= nidx && i <= 10; ++i) {
         const char *expr = nullptr;

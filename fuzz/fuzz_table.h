@@ -64,6 +64,19 @@ inline void walk(void *h, int limit) {
     }
 }
 
+// Sets every field to `text` and appends the record.
+inline void fill_and_append(void *h, const char *text) {
+    int nfld = zdbGetNField(h);
+    reported([&] { zdbClearBuf(h); });
+    for (int i = 1; i <= nfld; ++i) {
+        const char *name = nullptr;
+        if (reported([&] { name = zdbGetFieldName(h, i); }) || !name) continue;
+        std::string copy = name;
+        reported([&] { zdbSS(h, copy.c_str(), text); });
+    }
+    reported([&] { zdbAppend(h); });
+}
+
 // Closes a table handle, whatever the close reports.
 inline void close_table(void *h) {
     if (h) reported([&] { zdbClose(h); });
