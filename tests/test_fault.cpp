@@ -215,8 +215,9 @@ TEST_F(Fault, TableOperationsSurviveFailingFileCalls) {
 // Known faults this test finds, to be fixed:
 // - close: an index page whose write failed during 40 appends leaves an
 //   index file that no longer opens, and with it the table;
-// - import: a failed read of the text leaves the table emptied, and a failed
-//   first write leaves the old records with the new ones added.
+// - import: a failure after the table was emptied (appending the new
+//   records, rebuilding the indexes) leaves the table with part of the new
+//   records and none of the old ones.
 TEST_F(Fault, DISABLED_MoreTableOperationsSurviveFailingFileCalls) {
     prepare(false);
     std::string five = kFive;
