@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -31,6 +32,14 @@ inline void error_routine(std::uint8_t choice) {
 // A broken promise of the code under test: a crash that libFuzzer keeps.
 inline void check(bool ok) {
     if (!ok) std::abort();
+}
+
+// Writes `size` bytes to a new file `name`; false when that failed.
+inline bool write_file(const char *name, const void *data, std::size_t size) {
+    FILE *f = std::fopen(name, "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(data, 1, size, f) == size;
+    return std::fclose(f) == 0 && ok;
 }
 
 }  // namespace zf

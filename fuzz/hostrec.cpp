@@ -8,22 +8,13 @@
 #include "fuzz_support.h"
 #include "zustd.h"
 
-namespace {
-bool write_file(const char *name, const std::uint8_t *data, std::size_t size) {
-    FILE *f = std::fopen(name, "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(data, 1, size, f) == size;
-    return std::fclose(f) == 0 && ok;
-}
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     if (size < 3) return 0;
     zf::error_routine(data[0]);
     int reclen = data[1] == 0xFF ? 0 : data[1] + 1;
     std::size_t def_size = data[2] < size - 3 ? data[2] : size - 3;
-    if (!write_file("FUZZ.DEF", data + 3, def_size) ||
-        !write_file("FUZZ.DAT", data + 3 + def_size, size - 3 - def_size))
+    if (!zf::write_file("FUZZ.DEF", data + 3, def_size) ||
+        !zf::write_file("FUZZ.DAT", data + 3 + def_size, size - 3 - def_size))
         return 0;
     try {
         int r = ZuFConversion("FUZZ.DAT", "FUZZ.DEF", "FUZZ.CSV", reclen);

@@ -3,18 +3,52 @@
 
 #include "base/codepage.h"
 
+#include <atomic>
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 
 namespace zp {
 
-bool write_refused() {
-    static long left = [] {
-        const char *v = get_env("ZU_FAIL_WRITE");
-        return v ? std::atol(v) : 0L;
-    }();
-    return left > 0 && --left == 0;
+#ifdef ZU_FAULT_INJECTION
+namespace {
+struct fault_plan {
+    int op = -1;
+    std::atomic<long> left{0};
+    unsigned code = E_IO_DEVICE;
+};
+
+// ZU_FAIL=<op>:<n>[:<code>], or ZU_FAIL_WRITE=<n>; read once.
+void read_plan(fault_plan &p) {
+    static const char *const names[] = {"read", "write", "seek", "open", "flush"};
+    const char *v = get_env("ZU_FAIL");
+    if (!v) {
+        if (const char *w = get_env("ZU_FAIL_WRITE")) {
+            p.op = FAULT_WRITE;
+            p.left = std::atol(w);
+        }
+        return;
+    }
+    const char *colon = std::strchr(v, ':');
+    if (!colon) return;
+    for (int i = 0; i < 5; ++i)
+        if (std::strlen(names[i]) == static_cast<std::size_t>(colon - v) && std::strncmp(v, names[i], colon - v) == 0)
+            p.op = i;
+    char *end = nullptr;
+    p.left = std::strtol(colon + 1, &end, 10);
+    if (*end == ':') p.code = static_cast<unsigned>(std::strtoul(end + 1, nullptr, 10));
 }
+}  // namespace
+
+bool fault(fault_op op) {
+    static fault_plan plan;
+    static const bool read = (read_plan(plan), true);
+    (void)read;
+    if (op != plan.op || plan.left.load() <= 0 || plan.left.fetch_sub(1) != 1) return false;
+    set_last_error(plan.code);
+    return true;
+}
+#endif
 
 const char *last_separator(const char *path) {
     const char *last = nullptr;

@@ -57,6 +57,7 @@ enum : unsigned {
     E_INVALID_PARAMETER = 87,
     E_BROKEN_PIPE = 109,
     E_DISK_FULL = 112,
+    E_IO_DEVICE = 1117,
     E_INVALID_NAME = 123,
     E_DIR_NOT_EMPTY = 145,
     E_ALREADY_EXISTS = 183,
@@ -77,9 +78,18 @@ fhandle lopen(const char *name, int access);   // open an existing file
 fhandle lcreat(const char *name);              // create or truncate, read/write
 unsigned lread(fhandle h, void *buf, unsigned count);   // (unsigned)-1 on error
 unsigned lwrite(fhandle h, const void *buf, unsigned count);  // (unsigned)-1 on error
-// Tests make the n-th file write of a module fail (write fault) by starting
-// the process with ZU_FAIL_WRITE=n; true for the write that is to fail.
-bool write_refused();
+// Failing file calls on purpose, in builds made with ZU_FAULT_INJECTION
+// (without it the check is nothing).  A test starts the process with
+// ZU_FAIL=<op>:<n>[:<code>] (op read, write, seek, open or flush; code a
+// Windows error code, 1117 by default): the n-th call of that kind in the
+// module fails with the code in last_error().  ZU_FAIL_WRITE=n is
+// ZU_FAIL=write:n.  The file primitives begin with `if (fault(FAULT_...))`.
+enum fault_op : int { FAULT_READ, FAULT_WRITE, FAULT_SEEK, FAULT_OPEN, FAULT_FLUSH };
+#ifdef ZU_FAULT_INJECTION
+bool fault(fault_op op);
+#else
+inline bool fault(fault_op) { return false; }
+#endif
 long llseek(fhandle h, long offset, int origin);        // -1 on error
 int lclose(fhandle h);                                  // HFILE_ERR on error
 // Size of a named file; false when it cannot be measured.

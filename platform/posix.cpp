@@ -50,6 +50,7 @@ unsigned win_code(int e, const char *path) {
     case EEXIST: return E_FILE_EXISTS;
     case EINVAL: return E_INVALID_PARAMETER;
     case EPIPE: return E_BROKEN_PIPE;
+    case EIO: return E_IO_DEVICE;
     case ENOSPC: case EFBIG: case EDQUOT: return E_DISK_FULL;
     case EILSEQ: return E_INVALID_NAME;
     case ENAMETOOLONG: return E_FILENAME_EXCED_RANGE;
@@ -106,6 +107,7 @@ bool has_wildcard(const std::string &s) { return s.find_first_of("*?") != std::s
 }  // namespace
 
 fhandle lopen(const char *name, int access) {
+    if (fault(FAULT_OPEN)) return HFILE_ERR;
     int flags = access == OPEN_READWRITE ? O_RDWR : access == OPEN_WRITE ? O_WRONLY : O_RDONLY;
     int fd = ::open(name, flags | O_CLOEXEC);
     if (fd < 0) {
@@ -122,6 +124,7 @@ fhandle lopen(const char *name, int access) {
 }
 
 fhandle lcreat(const char *name) {
+    if (fault(FAULT_OPEN)) return HFILE_ERR;
     int fd = ::open(name, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) {
         fail_errno(errno, name);
@@ -131,6 +134,7 @@ fhandle lcreat(const char *name) {
 }
 
 unsigned lread(fhandle h, void *buf, unsigned count) {
+    if (fault(FAULT_READ)) return static_cast<unsigned>(-1);
     unsigned got = 0;
     while (got < count) {
         ssize_t n = ::read(h, static_cast<char *>(buf) + got, count - got);
@@ -146,10 +150,7 @@ unsigned lread(fhandle h, void *buf, unsigned count) {
 }
 
 unsigned lwrite(fhandle h, const void *buf, unsigned count) {
-    if (write_refused()) {
-        fail_errno(EIO);
-        return static_cast<unsigned>(-1);
-    }
+    if (fault(FAULT_WRITE)) return static_cast<unsigned>(-1);
     unsigned done = 0;
     while (done < count) {
         ssize_t n = ::write(h, static_cast<const char *>(buf) + done, count - done);
@@ -164,6 +165,7 @@ unsigned lwrite(fhandle h, const void *buf, unsigned count) {
 }
 
 unsigned read_at(fhandle h, std::uint64_t offset, void *buf, unsigned count) {
+    if (fault(FAULT_READ)) return static_cast<unsigned>(-1);
     if (offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()) - count) {
         g_last_error = E_INVALID_PARAMETER;
         return static_cast<unsigned>(-1);
@@ -191,6 +193,7 @@ bool identify_file(fhandle h, file_id *id) {
 }
 
 long llseek(fhandle h, long offset, int origin) {
+    if (fault(FAULT_SEEK)) return -1;
     int whence = origin == SEEK_FROM_START ? SEEK_SET : origin == SEEK_FROM_CURRENT ? SEEK_CUR : SEEK_END;
     off_t r = ::lseek(h, offset, whence);
     if (r < 0) {
@@ -205,7 +208,8 @@ int lclose(fhandle h) {
         fail_errno(errno);
         return HFILE_ERR;
     }
-    return 0;
+    // A close that fails (the data could not be written) still gives back the handle.
+    return fault(FAULT_FLUSH) ? HFILE_ERR : 0;
 }
 
 bool file_size(const char *name, std::uint64_t *size) {
@@ -229,6 +233,7 @@ bool handle_size(fhandle h, std::uint64_t *size) {
 }
 
 bool flush_file(fhandle h) {
+    if (fault(FAULT_FLUSH)) return false;
     if (::fsync(h) != 0 && errno != EINVAL) {
         fail_errno(errno);
         return false;
@@ -237,6 +242,7 @@ bool flush_file(fhandle h) {
 }
 
 bool set_file_size(fhandle h, std::uint64_t size) {
+    if (fault(FAULT_WRITE)) return false;
     if (::ftruncate(h, static_cast<off_t>(size)) != 0) {
         fail_errno(errno);
         return false;
@@ -398,6 +404,7 @@ unsigned format_message(unsigned code, char *buf, unsigned size) {
         {145, "ディレクトリが空ではありません。"},
         {183, "既に存在するファイルを作成することはできません。"},
         {206, "ファイル名または拡張子が長すぎます。"},
+        {1117, "I/O デバイス エラーのため、要求を実行できませんでした。"},
     };
     for (const auto &t : texts) {
         if (t.code != code) continue;

@@ -8,24 +8,33 @@
 
 namespace zp {
 
-fhandle lopen(const char *name, int access) { return ::_lopen(name, access); }
-fhandle lcreat(const char *name) { return ::_lcreat(name, 0); }
+fhandle lopen(const char *name, int access) {
+    if (fault(FAULT_OPEN)) return HFILE_ERR;
+    return ::_lopen(name, access);
+}
+
+fhandle lcreat(const char *name) {
+    if (fault(FAULT_OPEN)) return HFILE_ERR;
+    return ::_lcreat(name, 0);
+}
 
 unsigned lread(fhandle h, void *buf, unsigned count) {
+    if (fault(FAULT_READ)) return static_cast<unsigned>(-1);
     return ::_lread(h, buf, count);
 }
 
 unsigned lwrite(fhandle h, const void *buf, unsigned count) {
-    if (write_refused()) {
-        ::SetLastError(ERROR_WRITE_FAULT);
-        return static_cast<unsigned>(-1);
-    }
+    if (fault(FAULT_WRITE)) return static_cast<unsigned>(-1);
     return ::_lwrite(h, static_cast<LPCCH>(buf), count);
 }
 
-long llseek(fhandle h, long offset, int origin) { return ::_llseek(h, offset, origin); }
+long llseek(fhandle h, long offset, int origin) {
+    if (fault(FAULT_SEEK)) return -1;
+    return ::_llseek(h, offset, origin);
+}
 
 unsigned read_at(fhandle h, std::uint64_t offset, void *buf, unsigned count) {
+    if (fault(FAULT_READ)) return static_cast<unsigned>(-1);
     OVERLAPPED at = {};
     at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
@@ -46,7 +55,11 @@ bool identify_file(fhandle h, file_id *id) {
     return true;
 }
 
-int lclose(fhandle h) { return ::_lclose(h); }
+int lclose(fhandle h) {
+    // A close that fails (the data could not be written) still gives back the handle.
+    int r = ::_lclose(h);
+    return fault(FAULT_FLUSH) ? HFILE_ERR : r;
+}
 
 bool file_size(const char *name, std::uint64_t *size) {
     WIN32_FILE_ATTRIBUTE_DATA fad;
@@ -65,10 +78,12 @@ bool handle_size(fhandle h, std::uint64_t *size) {
 }
 
 bool flush_file(fhandle h) {
+    if (fault(FAULT_FLUSH)) return false;
     return ::FlushFileBuffers(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(h))) != 0;
 }
 
 bool set_file_size(fhandle h, std::uint64_t size) {
+    if (fault(FAULT_WRITE)) return false;
     HANDLE fh = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(h));
     LONG high = static_cast<LONG>(size >> 32);
     if (::SetFilePointer(fh, static_cast<LONG>(size & 0xFFFFFFFFu), &high, FILE_BEGIN) ==

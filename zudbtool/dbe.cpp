@@ -296,7 +296,13 @@ bool DBE::create_table(const char *p) {
     dbf *dp = dbf_create(path, specs, count);
     std::free(specs);
     if (!dp) return false;
+    // A header that could not be written leaves no table that would not open.
+    bool flushed = dbf_flush(dp);
     dbf_close(dp);
+    if (!flushed) {
+        zp::delete_file(path);
+        return false;
+    }
     dp = dbf_open(path);
     if (!dp) return false;
     dbf_set_create_stamp(dp);
@@ -611,21 +617,35 @@ int DBE::delete_record(int del_mode) {
     int following = by_index ? idx_following() : 0;
     if (dbf_read(dp, last) != 0) return 0;
     idx_remove_keys(last);
+    unsigned rl = rlen();
+    char *old = nullptr;  // the removed record, put back when the count cannot be lowered
     if (rno != last) {
-        unsigned rl = rlen();
         char *moved = static_cast<char *>(ZUALC(rl + 1));
         std::memcpy(moved, dp->rbp, rl);
         if (dbf_read(dp, rno) != 0) {
             ZUFRE(moved);
             return 0;
         }
+        old = static_cast<char *>(ZUALC(rl + 1));
+        std::memcpy(old, dp->rbp, rl);
         idx_update_keys(rno, moved + 1);
         // The whole record moves, its deletion flag with it.
         std::memcpy(dp->rbp, moved, rl);
         ZUFRE(moved);
-        if (dbf_write(dp, rno) != 0) return 0;
+        if (dbf_write(dp, rno) != 0) {
+            ZUFRE(old);
+            return 0;
+        }
     }
-    if (!dbf_truncate(dp, last - 1)) return 0;
+    if (!dbf_truncate(dp, last - 1)) {
+        if (old) {
+            std::memcpy(dp->rbp, old, rl);
+            dbf_write(dp, rno);
+            ZUFRE(old);
+        }
+        return 0;
+    }
+    if (old) ZUFRE(old);
     if (last - 1 == 0) {
         dbp->rno = 1;
         dbp->bof = dbp->eof = true;

@@ -213,8 +213,13 @@ void DBE::idx_recreate_defined() {
         ZU_DB_ERR(IE_WRITE, UNIT);
         return;
     }
-    if (zp::lwrite(fh, text.data(), static_cast<unsigned>(text.size())) != text.size()) ZU_DB_ERR(IE_WRITE, UNIT);
-    zp::lclose(fh);
+    bool written = zp::lwrite(fh, text.data(), static_cast<unsigned>(text.size())) == text.size();
+    if (zp::lclose(fh) != 0) written = false;
+    if (!written) {
+        // An empty or cut list would keep the table from opening.
+        ZU_DB_ERR(IE_WRITE, UNIT);
+        zp::delete_file(iname_fname);
+    }
 }
 
 // ---- selecting --------------------------------------------------------------------

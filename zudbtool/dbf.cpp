@@ -269,6 +269,7 @@ dbf *dbf_create(const char *path, const dbf_spec *specs, int count) {
     if (zp::lwrite(dp->fh, dp->dhp, DBF_HEADER) != DBF_HEADER) {
         ZU_DB_ERR(IE_WRITE, UNIT);
         release(dp);
+        zp::delete_file(path);  // no half-written table stays behind
         return nullptr;
     }
     if (count > 0) {
@@ -305,6 +306,7 @@ dbf *dbf_create(const char *path, const dbf_spec *specs, int count) {
     if (!ok) {
         ZU_DB_ERR(IE_WRITE, UNIT);
         release(dp);
+        zp::delete_file(path);
         return nullptr;
     }
     place_fields(dp);
@@ -407,23 +409,23 @@ int dbf_is_deleted(dbf *dp, int rno) {
 }
 
 bool dbf_truncate(dbf *dp, int n) {
-    // The count in the file goes down before the file is cut: a crash in
-    // between leaves a table that opens, never a count of records the file
-    // no longer holds.  The rest of the header follows at the next flush.
-    unsigned char count[4];
-    zu_put_le32(count, static_cast<std::uint32_t>(n));
-    if (n < dbf_n_rec(dp) && !write_at(dp, 4, count, 4)) {
-        ZU_DB_ERR(IE_WRITE, UNIT);
-        return false;
-    }
-    if (!zp::set_file_size(dp->fh, static_cast<std::uint64_t>(record_offset(dp, static_cast<long long>(n) + 1)))) {
-        ZU_DB_ERR(IE_WRITE, UNIT);
-        return false;
-    }
-    if (g_ahead) drop_windows(dp);
+    // The header with the new count is written before the file is cut: a
+    // crash or a failed cut in between leaves a table that opens, never a
+    // count of records the file no longer holds.
+    int before = dbf_n_rec(dp);
     dbf_set_n_rec(dp, n);
-    if (dp->held > n) dp->held = 0;
     dp->changed = true;
+    if (!write_at(dp, 0, dp->dhp, DBF_HEADER)) {
+        ZU_DB_ERR(IE_WRITE, UNIT);
+        dbf_set_n_rec(dp, before);
+        return false;
+    }
+    if (dp->held > n) dp->held = 0;
+    // A cut that fails leaves only bytes behind the end mark, which no
+    // record counts.
+    bool cut = zp::set_file_size(dp->fh, static_cast<std::uint64_t>(record_offset(dp, static_cast<long long>(n) + 1)));
+    if (g_ahead) drop_windows(dp);
+    if (!cut) ZU_DB_ERR(IE_WRITE, UNIT);
     return true;
 }
 

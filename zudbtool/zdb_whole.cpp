@@ -189,11 +189,22 @@ ZU_API int ZU_CALL zdbSort(void *dbe, const char *work_path) {
         rewrite(d, "$$S", "zdbSort", [&](dbf *w) {
             // Keys already taken in each unique index.
             std::vector<std::set<std::string>> taken(static_cast<std::size_t>(d->dbp->nidx) + 1);
+            dbf *dp = d->dbp->dp;
             unsigned n = d->rlen() - 1;
+            // The walk must meet every record it passes by: an index page
+            // or record that cannot be read stops the sort, not the table.
+            int expected = dbf_n_rec(dp), visited = 0;
+            for (int i = 1, last = expected; zdb_use_deleted && i <= last; ++i) {
+                int del = dbf_is_deleted(dp, i);
+                if (del < 0) return false;
+                expected -= del;
+            }
             d->go_top();
             while (d->on_record()) {
+                if (dbf_read(dp, d->dbp->rno) != 0) return false;
+                ++visited;
                 w->rbp[0] = ' ';
-                std::memcpy(w->rbp + 1, d->rec, n);
+                std::memcpy(w->rbp + 1, dp->rbp + 1, n);
                 bool duplicate = false;
                 for (int i = 1; i <= d->dbp->nidx && !duplicate; ++i) {
                     ndx *ip = d->dbp->ip[i];
@@ -208,7 +219,7 @@ ZU_API int ZU_CALL zdbSort(void *dbe, const char *work_path) {
                     return false;
                 d->skip(1);
             }
-            return true;
+            return visited == expected;
         });
         d->go_top();
         return refused;
@@ -385,24 +396,37 @@ ZU_API int ZU_CALL zdbExportRecord(void *dbe, const char *path) {
     });
 }
 
+namespace {
+
+// Replaces the records by the lines of a text: the whole text is read
+// first, so that a text that is missing or cannot be read leaves the table
+// as it was; then the table is emptied (a table that could not be emptied
+// is reported, with nothing added) and `f` gets each line.
+template <class F>
+void replace_records(DBE *d, const char *path, int reclen, const char *function, F &&f) {
+    std::vector<std::string> lines;
+    zdb_each_line(path, reclen, [&](char *line) { lines.emplace_back(line); });
+    d->clear_table();
+    if (!d->dbp || d->n_rec() != 0) zdb_raise("テーブル %s を空にできません %s", d->path, function);
+    for (std::string &line : lines) f(&line[0]);
+    rebuild_and_top(d);
+}
+
+}  // namespace
+
 ZU_API int ZU_CALL zdbImport(void *dbe, const char *path, const char *delimiter) {
     return zu_export([&] {
         DBE *d = live_table(dbe, "zdbImport");
         const char *sep = delimiter && *delimiter ? delimiter : ",";
         int n = d->dbp->dp->nfld;
         int refused = 0;
-        // The file is opened before the table is cleared: a missing file
-        // leaves the table as it was.
-        if (!zu_exist(path)) zdb_each_line(path, 1024, [](char *) {});
-        d->clear_table();
-        zdb_each_line(path, 1024, [&](char *line) {
+        replace_records(d, path, 1024, "zdbImport", [&](char *line) {
             int i = 0;
             each_value(line, sep, [&](char *v) {
                 if (++i <= n) d->store(unquote(v), i, false);
             });
             refused += d->append(1);
         });
-        rebuild_and_top(d);
         return refused;
     });
 }
@@ -411,16 +435,13 @@ ZU_API int ZU_CALL zdbImportSDF(void *dbe, const char *path) {
     return zu_export([&] {
         DBE *d = live_table(dbe, "zdbImportSDF");
         int counted = 0;
-        if (!zu_exist(path)) zdb_each_line(path, 1024, [](char *) {});
-        d->clear_table();
-        zdb_each_line(path, static_cast<int>(d->rlen()) + 3, [&](char *line) {
+        replace_records(d, path, static_cast<int>(d->rlen()) + 3, "zdbImportSDF", [&](char *line) {
             if (d->store(line, 0, false) != 0) {
                 ++counted;
                 return;
             }
             counted += d->append(1);
         });
-        rebuild_and_top(d);
         return counted;
     });
 }
