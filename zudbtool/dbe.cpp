@@ -472,7 +472,7 @@ const char *DBE::restore(int fno, bool raw) {
     if (f.type != 'N' && !raw) {
         // The text up to its first NUL, without the blanks that end it.
         std::size_t n = unpadded_length(src, text_length(src, f.len));
-        std::memcpy(work, src, n);
+        dbf_copy(work, src, n);
         work[n] = '\0';
         return work;
     }
@@ -498,7 +498,7 @@ void DBE::load() {
     const unsigned char *bytes;
     if (dbf_read_view(dbp->dp, dbp->rno, &bytes) != 0) return;
     unsigned n = rlen() - 1;
-    std::memcpy(rec, bytes + 1, n);
+    dbf_copy(rec, bytes + 1, n);
     rec[n] = '\0';
 }
 

@@ -95,6 +95,28 @@ bool dbf_is_old_table(const dbf *dp);
 const char *dbf_create_date(const dbf *dp);
 void dbf_set_create_stamp(dbf *dp);
 
+// memcpy (of bytes that do not overlap) for the short copies made for every
+// record visited (a record, a field): done inline in blocks of 16 bytes,
+// the last block overlapping the one before, so that no library call is
+// made for them.
+inline void dbf_copy(void *dst, const void *src, std::size_t n) {
+    unsigned char *d = static_cast<unsigned char *>(dst);
+    const unsigned char *s = static_cast<const unsigned char *>(src);
+    if (n >= 16) {
+        std::size_t i = 0;
+        for (; i + 16 <= n; i += 16) __builtin_memcpy(d + i, s + i, 16);
+        if (i < n) __builtin_memcpy(d + n - 16, s + n - 16, 16);
+    } else if (n >= 8) {
+        __builtin_memcpy(d, s, 8);
+        __builtin_memcpy(d + n - 8, s + n - 8, 8);
+    } else if (n >= 4) {
+        __builtin_memcpy(d, s, 4);
+        __builtin_memcpy(d + n - 4, s + n - 4, 4);
+    } else {
+        for (std::size_t i = 0; i < n; ++i) d[i] = s[i];
+    }
+}
+
 // Whether the read-ahead window holds the `rlen` bytes at file offset `at`.
 inline bool dbf_in_window(const dbf *dp, long long at, unsigned rlen) {
     return dp->win_len && at >= static_cast<long long>(dp->win_at) &&
@@ -112,7 +134,7 @@ inline int dbf_read_view(dbf *dp, int rno, const unsigned char **bytes) {
         long long at = static_cast<long long>(dbf_hlen(dp)) + static_cast<long long>(rlen) * (rno - 1);
         if (dbf_in_window(dp, at, rlen)) {
             const unsigned char *from = dp->win + (at - static_cast<long long>(dp->win_at));
-            std::memcpy(dp->rbp, from, rlen);
+            dbf_copy(dp->rbp, from, rlen);
             dp->last_read = dp->held = rno;
             *bytes = from;
             return 0;
