@@ -470,9 +470,10 @@ const char *DBE::restore(int fno, bool raw) {
     const dbf_field &f = field(fno);
     const char *src = rec + f.pos - 1;
     if (f.type != 'N' && !raw) {
-        // The text up to its first NUL, without the blanks that end it.
+        // The text up to its first NUL, without the blanks that end it; the
+        // whole field is copied (the same copy whatever the text), then cut.
         std::size_t n = unpadded_length(src, text_length(src, f.len));
-        dbf_copy(work, src, n);
+        dbf_copy(work, src, f.len);
         work[n] = '\0';
         return work;
     }
