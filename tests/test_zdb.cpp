@@ -148,6 +148,18 @@ TEST_F(Zdb, FieldTextsStoreAndRestore) {
     EXPECT_EQ(std::string(buf, 5), "Z9   ");
     call([&] { return zdbClearBuf(h); });
     EXPECT_EQ(std::string(buf), std::string(23, ' '));
+    // A text is read up to a NUL in the field, and its end blanks go.
+    const struct {
+        const char *field;  // NAME's ten bytes
+        const char *text;
+    } texts[] = {{"AB\0CDEFG  ", "AB"},       {"ABCDEFGH I", "ABCDEFGH I"}, {"ABCDEFG\0 X", "ABCDEFG"},
+                 {"A B       ", "A B"},        {"         X", "         X"}, {"ABCDEFGHI\0", "ABCDEFGHI"},
+                 {"\0BCDEFGHIJ", ""},          {"        \x82\xA0", "        \x82\xA0"}};
+    for (const auto &t : texts) {
+        std::memcpy(buf + 5, t.field, 10);
+        EXPECT_EQ(gs(h, "NAME"), t.text) << t.text;
+    }
+    call([&] { return zdbClearBuf(h); });
     // zdbSD does nothing.
     EXPECT_EQ(call([&] { return zdbSD(h, "QTY", 5); }), 0);
     EXPECT_EQ(std::string(buf), std::string(23, ' '));

@@ -3,6 +3,7 @@
 #include "zudbtool/dbe.h"
 
 #include <cstdarg>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <set>
@@ -33,20 +34,60 @@ int bounded_atoi(const char *text, unsigned length) {
     return static_cast<int>(v);
 }
 
-// The handle found live last: the calls of a loop over records name one
-// table again and again.
-const void *g_last_live = nullptr;
+// The length of src[0 .. n) without the blanks that end it, found eight
+// bytes at a time: the fields read in a loop over records are mostly
+// blank-padded.
+std::size_t unpadded_length(const char *src, std::size_t n) {
+    const std::uint64_t blanks = 0x2020202020202020ULL;
+    while (n >= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, src + n - 8, 8);
+        std::uint64_t x = w ^ blanks;
+        if (x) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+            // The last byte of the eight is the most significant.
+            return n - static_cast<std::size_t>(__builtin_clzll(x) >> 3);
+#else
+            break;
+#endif
+        }
+        n -= 8;
+    }
+    while (n > 0 && src[n - 1] == ' ') --n;
+    return n;
+}
+
+// Whether one of the eight bytes at p is NUL.
+bool has_nul8(const char *p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    return ((w - 0x0101010101010101ULL) & ~w & 0x8080808080808080ULL) != 0;
+}
+
+// strnlen, eight bytes at a time (a field is mostly without NUL; the last
+// eight bytes of a field of eight or more are looked at together).
+std::size_t text_length(const char *src, std::size_t len) {
+    std::size_t i = 0;
+    if (len >= 8) {
+        for (; i + 8 <= len; i += 8)
+            if (has_nul8(src + i)) break;
+        if (i + 8 > len && (i == len || !has_nul8(src + len - 8))) return len;
+    }
+    while (i < len && src[i]) ++i;
+    return i;
+}
 }  // namespace
+
+const void *zdb_last_live = nullptr;
 
 void zdb_register(DBE *d) { g_live.insert(d); }
 void zdb_unregister(DBE *d) {
     g_live.erase(d);
-    if (g_last_live == d) g_last_live = nullptr;
+    if (zdb_last_live == d) zdb_last_live = nullptr;
 }
-bool zdb_is_live(const void *h) {
-    if (h && h == g_last_live) return true;
+bool zdb_is_live_slow(const void *h) {
     if (!h || g_live.count(h) == 0) return false;
-    g_last_live = h;
+    zdb_last_live = h;
     return true;
 }
 
@@ -334,7 +375,7 @@ bool DBE::create_table(const char *p) {
 int DBE::fld_name2fld_no(const char *name) const {
     if (!name) return -1;
     const dbf *dp = dbp->dp;
-    if (names_of == dp && last_no && std::strcmp(name, last_name) == 0) return last_no;
+    if (names_of == dp && last_no && same_as_last(name)) return last_no;
     if (std::strlen(name) > 10) {
         zu_msgbox("フィールド名長オーバー DBE::fld_name2fld_no()");
         return -1;
@@ -366,7 +407,7 @@ int DBE::fld_name2fld_no(const char *name) const {
     return -1;
 }
 
-int DBE::need_field(const char *name) const {
+int DBE::need_field_slow(const char *name) const {
     int no = fld_name2fld_no(name);
     if (no < 0) zdb_raise("このフィールド名は見つかりません %s <%s> ", path, name ? name : "(null)");
     return no;
@@ -435,10 +476,10 @@ const char *DBE::restore(int fno, bool raw) {
     const dbf_field &f = field(fno);
     const char *src = rec + f.pos - 1;
     if (f.type != 'N' && !raw) {
-        // The text up to its first NUL, without the blanks that end it.
-        std::size_t n = strnlen(src, f.len);
-        while (n > 0 && src[n - 1] == ' ') --n;
-        std::memcpy(work, src, n);
+        // The text up to its first NUL, without the blanks that end it; the
+        // whole field is copied (the same copy whatever the text), then cut.
+        std::size_t n = unpadded_length(src, text_length(src, f.len));
+        dbf_copy(work, src, f.len);
         work[n] = '\0';
         return work;
     }
@@ -461,10 +502,10 @@ void DBE::load() {
         ZU_DB_ERR(IE_EOF, UNIT);
         return;
     }
-    dbf *dp = dbp->dp;
-    if (dbf_read(dp, dbp->rno) != 0) return;
+    const unsigned char *bytes;
+    if (dbf_read_view(dbp->dp, dbp->rno, &bytes) != 0) return;
     unsigned n = rlen() - 1;
-    std::memcpy(rec, dp->rbp + 1, n);
+    dbf_copy(rec, bytes + 1, n);
     rec[n] = '\0';
 }
 

@@ -61,8 +61,13 @@ public:
 
     // ---- fields ----
     int fld_name2fld_no(const char *name) const;
-    // The field number of `name`, or a program error naming it.
-    int need_field(const char *name) const;
+    // The field number of `name`, or a program error naming it.  The name
+    // looked up last is answered here (a loop over records reads the same
+    // fields again and again).
+    int need_field(const char *name) const {
+        if (name && last_no && names_of == dbp->dp && same_as_last(name)) return last_no;
+        return need_field_slow(name);
+    }
     const dbf_field &field(int no) const { return dbp->dp->flp[no - 1]; }
     int store(const char *src, int fno, bool raw);
     const char *restore(int fno, bool raw);
@@ -184,6 +189,14 @@ private:
     // The name looked up last, as it was given, and its field number (0: none).
     mutable char last_name[12] = "";
     mutable int last_no = 0;
+    bool same_as_last(const char *name) const {
+        for (unsigned i = 0; i < sizeof last_name; ++i) {
+            if (name[i] != last_name[i]) return false;
+            if (!name[i]) return true;
+        }
+        return false;
+    }
+    int need_field_slow(const char *name) const;
 
     void set_fname(const char *p);
     void zdb_open_dbf(const char *p);
@@ -201,7 +214,11 @@ private:
 DBE *live_table(void *h, const char *function);
 void zdb_register(DBE *d);
 void zdb_unregister(DBE *d);
-bool zdb_is_live(const void *h);
+// The handle found live last (the calls of a loop over records name one
+// table again and again), answered inline.
+extern const void *zdb_last_live;
+bool zdb_is_live_slow(const void *h);
+inline bool zdb_is_live(const void *h) { return (h && h == zdb_last_live) || zdb_is_live_slow(h); }
 
 // The companion file of a table path: the extension (from the last '.' of
 // the file name) replaced by `ext` (".FIELD", ".INAME"); false when the

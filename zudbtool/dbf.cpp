@@ -72,22 +72,21 @@ void drop_windows(const dbf *dp) {
         if (q == dp || !dp->id_known || same_file(q, dp)) q->win_len = 0;
 }
 
-bool in_window(const dbf *dp, long long at, unsigned rlen) {
-    return dp->win_len && at >= static_cast<long long>(dp->win_at) &&
-           at + rlen <= static_cast<long long>(dp->win_at) + dp->win_len;
-}
+bool in_window(const dbf *dp, long long at, unsigned rlen) { return dbf_in_window(dp, at, rlen); }
 
 // Reads record `rno` (at byte `at`) into rbp through the window: a record
 // the window lacks is read alone when the reads are out of order, else the
 // window is refilled from it onwards (backwards: up to its end), each refill
 // of a run twice the one before, up to DBF_WINDOW, never past the last record.
-bool read_windowed(dbf *dp, int rno, long long at, unsigned rlen) {
+// Gives where the bytes lie (the window, or rbp), null when they could not
+// be read.
+const unsigned char *read_windowed(dbf *dp, int rno, long long at, unsigned rlen) {
     int before = dp->last_read;
     dp->last_read = rno;
     if (!in_window(dp, at, rlen)) {
         if (rno != before + 1 && rno != before - 1) {
             dp->ahead = 0;
-            return zp::read_at(dp->fh, static_cast<std::uint64_t>(at), dp->rbp, rlen) == rlen;
+            return zp::read_at(dp->fh, static_cast<std::uint64_t>(at), dp->rbp, rlen) == rlen ? dp->rbp : nullptr;
         }
         dp->ahead = dp->ahead ? (dp->ahead < DBF_WINDOW / 2 ? dp->ahead * 2 : DBF_WINDOW) : FIRST_REFILL;
         long long size = dp->ahead > rlen ? dp->ahead : rlen;
@@ -101,13 +100,14 @@ bool read_windowed(dbf *dp, int rno, long long at, unsigned rlen) {
         if (to > end) to = end;
         dp->win_len = 0;
         unsigned got = zp::read_at(dp->fh, static_cast<std::uint64_t>(from), dp->win, static_cast<unsigned>(to - from));
-        if (got == static_cast<unsigned>(-1)) return false;
+        if (got == static_cast<unsigned>(-1)) return nullptr;
         dp->win_at = static_cast<std::uint64_t>(from);
         dp->win_len = got;
-        if (!in_window(dp, at, rlen)) return false;
+        if (!in_window(dp, at, rlen)) return nullptr;
     }
-    std::memcpy(dp->rbp, dp->win + (at - static_cast<long long>(dp->win_at)), rlen);
-    return true;
+    const unsigned char *bytes = dp->win + (at - static_cast<long long>(dp->win_at));
+    std::memcpy(dp->rbp, bytes, rlen);
+    return bytes;
 }
 
 // ---- handles ------------------------------------------------------------------
@@ -178,11 +178,6 @@ dbf *refuse(dbf *dp, unsigned line, const char *format, ...) {
 }
 
 }  // namespace
-
-int dbf_n_rec(const dbf *dp) { return static_cast<std::int32_t>(zu_get_le32(dp->dhp + 4)); }
-void dbf_set_n_rec(dbf *dp, int n) { zu_put_le32(dp->dhp + 4, static_cast<std::uint32_t>(n)); }
-unsigned dbf_hlen(const dbf *dp) { return zu_get_le16(dp->dhp + 8); }
-unsigned dbf_rlen(const dbf *dp) { return zu_get_le16(dp->dhp + 10); }
 
 dbf *dbf_open(const char *path) {
     dbf *dp = new_handle(path);
@@ -364,6 +359,12 @@ void dbf_read_ahead(dbf *dp) {
 }
 
 int dbf_read(dbf *dp, int rno) {
+    const unsigned char *bytes;
+    return dbf_read_view(dp, rno, &bytes);
+}
+
+int dbf_read_slow(dbf *dp, int rno, const unsigned char **bytes) {
+    *bytes = dp->rbp;
     if (rno <= 0 || rno > dbf_n_rec(dp)) {
         write_error_log("%s dbf_read() rno=%u dhp->n_rec=%u dp->rbp:%s\r\n", now_string(), static_cast<unsigned>(rno),
                         static_cast<unsigned>(dbf_n_rec(dp)), reinterpret_cast<const char *>(dp->rbp));
@@ -373,15 +374,17 @@ int dbf_read(dbf *dp, int rno) {
     if (rno == dp->held) return 0;
     unsigned rlen = dbf_rlen(dp);
     long long at = record_offset(dp, rno);
-    bool ok = dp->win ? read_windowed(dp, rno, at, rlen)
-                      : zp::read_at(dp->fh, static_cast<std::uint64_t>(at), dp->rbp, rlen) == rlen;
-    if (!ok) {
+    const unsigned char *got = dp->win ? read_windowed(dp, rno, at, rlen)
+                               : zp::read_at(dp->fh, static_cast<std::uint64_t>(at), dp->rbp, rlen) == rlen ? dp->rbp
+                                                                                                           : nullptr;
+    if (!got) {
         // A partly read record is not kept as if it were whole.
         dp->held = 0;
         ZU_DB_ERR(IE_READ, UNIT);
         return IE_READ;
     }
     dp->held = rno;
+    *bytes = got;
     return 0;
 }
 

@@ -8,7 +8,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
+#include "base/bytes.h"
 #include "platform/platform.h"
 #include "zudbtool/isam.h"
 
@@ -60,11 +62,11 @@ struct dbf {
     dbf *next_ahead;                // the next handle of this module that reads ahead
 };
 
-// Header fields.
-int dbf_n_rec(const dbf *dp);
-void dbf_set_n_rec(dbf *dp, int n);
-unsigned dbf_hlen(const dbf *dp);
-unsigned dbf_rlen(const dbf *dp);
+// Header fields (read for every record visited: inline).
+inline int dbf_n_rec(const dbf *dp) { return static_cast<std::int32_t>(zu_get_le32(dp->dhp + 4)); }
+inline void dbf_set_n_rec(dbf *dp, int n) { zu_put_le32(dp->dhp + 4, static_cast<std::uint32_t>(n)); }
+inline unsigned dbf_hlen(const dbf *dp) { return zu_get_le16(dp->dhp + 8); }
+inline unsigned dbf_rlen(const dbf *dp) { return zu_get_le16(dp->dhp + 10); }
 
 dbf *dbf_open(const char *path);
 dbf *dbf_create(const char *path, const dbf_spec *specs, int count);
@@ -92,6 +94,54 @@ bool dbf_is_old_table(const dbf *dp);
 // "%Y/%m/%d %H:%M:%S" in a static buffer, or null for an old table.
 const char *dbf_create_date(const dbf *dp);
 void dbf_set_create_stamp(dbf *dp);
+
+// memcpy (of bytes that do not overlap) for the short copies made for every
+// record visited (a record, a field): done inline in blocks of 16 bytes,
+// the last block overlapping the one before, so that no library call is
+// made for them.
+inline void dbf_copy(void *dst, const void *src, std::size_t n) {
+    unsigned char *d = static_cast<unsigned char *>(dst);
+    const unsigned char *s = static_cast<const unsigned char *>(src);
+    if (n >= 16) {
+        std::size_t i = 0;
+        for (; i + 16 <= n; i += 16) __builtin_memcpy(d + i, s + i, 16);
+        if (i < n) __builtin_memcpy(d + n - 16, s + n - 16, 16);
+    } else if (n >= 8) {
+        __builtin_memcpy(d, s, 8);
+        __builtin_memcpy(d + n - 8, s + n - 8, 8);
+    } else if (n >= 4) {
+        __builtin_memcpy(d, s, 4);
+        __builtin_memcpy(d + n - 4, s + n - 4, 4);
+    } else {
+        for (std::size_t i = 0; i < n; ++i) d[i] = s[i];
+    }
+}
+
+// Whether the read-ahead window holds the `rlen` bytes at file offset `at`.
+inline bool dbf_in_window(const dbf *dp, long long at, unsigned rlen) {
+    return dp->win_len && at >= static_cast<long long>(dp->win_at) &&
+           at + rlen <= static_cast<long long>(dp->win_at) + dp->win_len;
+}
+// dbf_read, also giving where the record's bytes lie: in the read-ahead
+// window when they came from it (rbp holds the same), else rbp.  Copying
+// from there does not wait for the copy into rbp to be done.  A record in
+// the window (a pass in record order) is taken inline; every other read is
+// dbf_read_slow's.
+int dbf_read_slow(dbf *dp, int rno, const unsigned char **bytes);
+inline int dbf_read_view(dbf *dp, int rno, const unsigned char **bytes) {
+    if (rno > 0 && rno <= dbf_n_rec(dp) && rno != dp->held && dp->win_len) {
+        unsigned rlen = dbf_rlen(dp);
+        long long at = static_cast<long long>(dbf_hlen(dp)) + static_cast<long long>(rlen) * (rno - 1);
+        if (dbf_in_window(dp, at, rlen)) {
+            const unsigned char *from = dp->win + (at - static_cast<long long>(dp->win_at));
+            dbf_copy(dp->rbp, from, rlen);
+            dp->last_read = dp->held = rno;
+            *bytes = from;
+            return 0;
+        }
+    }
+    return dbf_read_slow(dp, rno, bytes);
+}
 
 // ---- rewriting a whole table ----
 // A new, empty table file at `path` with the header and field descriptors
