@@ -231,7 +231,7 @@ TEST_F(Fault, TableOperationsSurviveFailingFileCalls) {
 // - import: a failure after the table was emptied (appending the new
 //   records, rebuilding the indexes) leaves the table with part of the new
 //   records and none of the old ones.
-TEST_F(Fault, DISABLED_MoreTableOperationsSurviveFailingFileCalls) {
+TEST_F(Fault, MoreTableOperationsSurviveFailingFileCalls) {
     prepare(false);
     std::string five = kFive;
     std::string many = five;

@@ -609,4 +609,56 @@ bool DBE::idx_swap_work() {
     return all;
 }
 
+namespace {
+void fill_work_path(const ndx *ip, char *out, unsigned size) { ndx_work_path(ip->path, "$$J", out, size); }
+}  // namespace
+
+bool DBE::idx_use_empty(dbf *work, ndx **kept) {
+    int n = dbp->nidx;
+    ndx *made[ZDB_MAX_INDEX + 1] = {};
+    auto drop = [&] {
+        for (int i = 1; i <= n; ++i) {
+            char file[260];
+            fill_work_path(dbp->ip[i], file, sizeof file);
+            ndx_close(made[i]);
+            zp::delete_file(file);
+        }
+    };
+    bool built = true;
+    try {
+        for (int i = 1; i <= n && built; ++i) {
+            char file[260];
+            fill_work_path(dbp->ip[i], file, sizeof file);
+            built = build_index_file(work, file, ndx_expr(dbp->ip[i]), ndx_unique(dbp->ip[i])) &&
+                    (made[i] = ndx_open(file)) != nullptr;
+        }
+    } catch (char *) {
+        drop();
+        throw;
+    }
+    if (!built) {
+        drop();
+        return false;
+    }
+    for (int i = 1; i <= n; ++i) {
+        kept[i] = dbp->ip[i];
+        dbp->ip[i] = made[i];
+        make_key_layout(i);
+    }
+    idx_at = 0;
+    return true;
+}
+
+void DBE::idx_put_back(ndx **kept) {
+    for (int i = 1; i <= dbp->nidx; ++i) {
+        char file[260];
+        zu_copy(file, sizeof file, dbp->ip[i]->path);
+        ndx_close(dbp->ip[i]);
+        zp::delete_file(file);
+        dbp->ip[i] = kept[i];
+        make_key_layout(i);
+    }
+    idx_at = 0;
+}
+
 bool DBE::idx_rebuild_all() { return idx_build_work(dbp->dp) && idx_swap_work(); }
