@@ -550,29 +550,29 @@ void DBE::idx_close_all() {
     idx_at = 0;
 }
 
-bool DBE::idx_build_work(dbf *from) {
+bool DBE::idx_build_work(dbf *from, const char *ext) {
     for (int i = 1; i <= dbp->nidx; ++i) {
         char work[260];
-        index_work_path(dbp->ip[i], work, sizeof work);
+        ndx_work_path(dbp->ip[i]->path, ext, work, sizeof work);
         bool built;
         try {
             built = build_index_file(from, work, ndx_expr(dbp->ip[i]), ndx_unique(dbp->ip[i]));
         } catch (char *) {
-            idx_drop_work();
+            idx_drop_work(ext);
             throw;
         }
         if (!built) {
-            idx_drop_work();
+            idx_drop_work(ext);
             return false;
         }
     }
     return true;
 }
 
-void DBE::idx_drop_work() {
+void DBE::idx_drop_work(const char *ext) {
     for (int i = 1; i <= dbp->nidx; ++i) {
         char work[260];
-        index_work_path(dbp->ip[i], work, sizeof work);
+        ndx_work_path(dbp->ip[i]->path, ext, work, sizeof work);
         zp::delete_file(work);
     }
 }
@@ -609,35 +609,19 @@ bool DBE::idx_swap_work() {
     return all;
 }
 
-namespace {
-void fill_work_path(const ndx *ip, char *out, unsigned size) { ndx_work_path(ip->path, "$$J", out, size); }
-}  // namespace
-
 bool DBE::idx_use_empty(dbf *work, ndx **kept) {
+    if (!idx_build_work(work, "$$J")) return false;
     int n = dbp->nidx;
     ndx *made[ZDB_MAX_INDEX + 1] = {};
-    auto drop = [&] {
-        for (int i = 1; i <= n; ++i) {
-            char file[260];
-            fill_work_path(dbp->ip[i], file, sizeof file);
-            ndx_close(made[i]);
-            zp::delete_file(file);
-        }
-    };
-    bool built = true;
-    try {
-        for (int i = 1; i <= n && built; ++i) {
-            char file[260];
-            fill_work_path(dbp->ip[i], file, sizeof file);
-            built = build_index_file(work, file, ndx_expr(dbp->ip[i]), ndx_unique(dbp->ip[i])) &&
-                    (made[i] = ndx_open(file)) != nullptr;
-        }
-    } catch (char *) {
-        drop();
-        throw;
+    bool opened = true;
+    for (int i = 1; i <= n && opened; ++i) {
+        char file[260];
+        ndx_work_path(dbp->ip[i]->path, "$$J", file, sizeof file);
+        opened = (made[i] = ndx_open(file)) != nullptr;
     }
-    if (!built) {
-        drop();
+    if (!opened) {
+        for (int i = 1; i <= n; ++i) ndx_close(made[i]);
+        idx_drop_work("$$J");
         return false;
     }
     for (int i = 1; i <= n; ++i) {
