@@ -225,13 +225,9 @@ TEST_F(Fault, TableOperationsSurviveFailingFileCalls) {
     run("copy", "U.DBF", "U1||;" + five + " indexes 2", true);
 }
 
-// Known faults this test finds, to be fixed:
-// - close: an index page whose write failed during 40 appends leaves an
-//   index file that no longer opens, and with it the table;
-// - import: a failure after the table was emptied (appending the new
-//   records, rebuilding the indexes) leaves the table with part of the new
-//   records and none of the old ones.
-TEST_F(Fault, DISABLED_MoreTableOperationsSurviveFailingFileCalls) {
+// Appends that split index pages (a failed page write must leave an index
+// that opens) and an import (a failure part-way leaves the old records).
+TEST_F(Fault, MoreTableOperationsSurviveFailingFileCalls) {
     prepare(false);
     std::string five = kFive;
     std::string many = five;

@@ -149,9 +149,17 @@ public:
     // opened (false after a report: an index that could not be replaced
     // stays as it was, one that could not be opened leaves the list); the
     // work files removed.
-    bool idx_build_work(dbf *from);
+    // (`ext`: the work files' extension.)
+    bool idx_build_work(dbf *from, const char *ext = "$$N");
     bool idx_swap_work();
-    void idx_drop_work();
+    void idx_drop_work(const char *ext = "$$N");
+    // Filling a work table through this handle (import): every open index
+    // is built empty from `work` into a work file of its own ($$J) and takes
+    // the index's place in the handle, the index waiting in `kept` (false,
+    // nothing changed, when a build failed); then the indexes put back and
+    // the work files removed.
+    bool idx_use_empty(dbf *work, ndx **kept);
+    void idx_put_back(ndx **kept);
 
     // ---- indexes ----
     // Opens one more index; its number, or 0 after an ISAM report.

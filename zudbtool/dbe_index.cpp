@@ -550,29 +550,29 @@ void DBE::idx_close_all() {
     idx_at = 0;
 }
 
-bool DBE::idx_build_work(dbf *from) {
+bool DBE::idx_build_work(dbf *from, const char *ext) {
     for (int i = 1; i <= dbp->nidx; ++i) {
         char work[260];
-        index_work_path(dbp->ip[i], work, sizeof work);
+        ndx_work_path(dbp->ip[i]->path, ext, work, sizeof work);
         bool built;
         try {
             built = build_index_file(from, work, ndx_expr(dbp->ip[i]), ndx_unique(dbp->ip[i]));
         } catch (char *) {
-            idx_drop_work();
+            idx_drop_work(ext);
             throw;
         }
         if (!built) {
-            idx_drop_work();
+            idx_drop_work(ext);
             return false;
         }
     }
     return true;
 }
 
-void DBE::idx_drop_work() {
+void DBE::idx_drop_work(const char *ext) {
     for (int i = 1; i <= dbp->nidx; ++i) {
         char work[260];
-        index_work_path(dbp->ip[i], work, sizeof work);
+        ndx_work_path(dbp->ip[i]->path, ext, work, sizeof work);
         zp::delete_file(work);
     }
 }
@@ -607,6 +607,42 @@ bool DBE::idx_swap_work() {
     }
     idx_at = 0;
     return all;
+}
+
+bool DBE::idx_use_empty(dbf *work, ndx **kept) {
+    if (!idx_build_work(work, "$$J")) return false;
+    int n = dbp->nidx;
+    ndx *made[ZDB_MAX_INDEX + 1] = {};
+    bool opened = true;
+    for (int i = 1; i <= n && opened; ++i) {
+        char file[260];
+        ndx_work_path(dbp->ip[i]->path, "$$J", file, sizeof file);
+        opened = (made[i] = ndx_open(file)) != nullptr;
+    }
+    if (!opened) {
+        for (int i = 1; i <= n; ++i) ndx_close(made[i]);
+        idx_drop_work("$$J");
+        return false;
+    }
+    for (int i = 1; i <= n; ++i) {
+        kept[i] = dbp->ip[i];
+        dbp->ip[i] = made[i];
+        make_key_layout(i);
+    }
+    idx_at = 0;
+    return true;
+}
+
+void DBE::idx_put_back(ndx **kept) {
+    for (int i = 1; i <= dbp->nidx; ++i) {
+        char file[260];
+        zu_copy(file, sizeof file, dbp->ip[i]->path);
+        ndx_close(dbp->ip[i]);
+        zp::delete_file(file);
+        dbp->ip[i] = kept[i];
+        make_key_layout(i);
+    }
+    idx_at = 0;
 }
 
 bool DBE::idx_rebuild_all() { return idx_build_work(dbp->dp) && idx_swap_work(); }

@@ -1,6 +1,8 @@
 // The ISAM report.
 #include "zudbtool/isam.h"
 
+#include <atomic>
+
 #include "base/base.h"
 
 const char *zu_db_message(int code) {
@@ -22,7 +24,25 @@ const char *zu_db_message(int code) {
     return code >= 1 && code <= 13 ? messages[code - 1] : "??????????";
 }
 
+namespace {
+std::atomic<unsigned> failures{0};
+}
+
+unsigned zu_db_failures() { return failures.load(); }
+
 int zu_db_err(int code, const char *unit, unsigned line, const char *name) {
+    switch (code) {
+    case IE_MEMORY999:
+    case IE_FOPEN:
+    case IE_NOFILE:
+    case IE_TMPFILE:
+    case IE_READ:
+    case IE_WRITE:
+        ++failures;
+        break;
+    default:
+        break;
+    }
     write_error_log("%s ISAM：%s %4u: %s(%2u) %s zu_db_err()\r\n", now_string(), unit ? unit : "", line,
                     name ? name : "",
                     static_cast<unsigned>(code), zu_db_message(code));

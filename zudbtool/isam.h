@@ -22,6 +22,10 @@ enum : int {
 // `unit` names the reporting source unit (ZD_Db, ZD_Idx, ZD_Sort, ZD_Dbf,
 // Db_emlt), `line` identifies the reporting site.
 int zu_db_err(int code, const char *unit, unsigned line, const char *name);
+// The number of reports so far of a file call that failed (IE_MEMORY999,
+// IE_FOPEN, IE_NOFILE, IE_TMPFILE, IE_READ, IE_WRITE): a caller whose work
+// must not stand after such a failure compares it before and after.
+unsigned zu_db_failures();
 // The message of an ISAM code ("??????????" outside 1-13).
 const char *zu_db_message(int code);
 

@@ -68,9 +68,14 @@ ndx_level *below(ndx_level *lv) {
     return lv->down;
 }
 
+// A page whose write failed leaves the level, so that the next operation
+// reads what the file holds rather than the page it could not write.
 void write_level(ndx *ip, ndx_level *lv, const page_layout &pl) {
     tidy(lv, pl);
-    if (!ndx_write_page(ip, lv->pno, lv->page)) isam_give_up();
+    if (!ndx_write_page(ip, lv->pno, lv->page)) {
+        lv->pno = 0;
+        isam_give_up();
+    }
 }
 
 // Brings a page into a level; the level becomes bp.  A page that is not
@@ -282,6 +287,7 @@ void insert(ndx *ip, const void *key0, std::uint32_t rno) {
     unsigned char key[NDX_KEY_MAX];
     std::memcpy(key, key0, pl.key_len);
     std::uint32_t right = 0;
+    std::uint32_t new_root = 0;  // a root page made by a split, not yet written
     for (;;) {
         int k = count(lv);
         int cp = lv->cp;
@@ -298,6 +304,13 @@ void insert(ndx *ip, const void *key0, std::uint32_t rno) {
         if (k + 1 <= pl.keys_per_page) {
             set_count(lv, k + 1);
             write_level(ip, lv, pl);
+            if (new_root) {
+                // The header names the new root only once its page is in
+                // the file: a header whose root page the file lacks does
+                // not open.
+                zu_put_le32(ip->ihp, new_root);
+                ip->changed = true;
+            }
             return;
         }
         // Split: the left half stays in the page, the right half gets a new
@@ -329,8 +342,7 @@ void insert(ndx *ip, const void *key0, std::uint32_t rno) {
             zu_put_le32(entry(nr, pl, 0), left_pno);
             nr->pno = rp;
             nr->cp = 0;
-            zu_put_le32(ip->ihp, rp);
-            ip->changed = true;
+            new_root = rp;
             // The old root's page is the left half; the level now holds the
             // right half under its own number, so nothing stale is cached.
         }

@@ -155,12 +155,6 @@ void each_value(char *line, const char *sep, F &&f) {
     f(start);
 }
 
-// Rebuilds every index, then goes to the top with the record loaded.
-void rebuild_and_top(DBE *d) {
-    d->reindex();
-    d->go_top();
-}
-
 }  // namespace
 
 ZU_API int ZU_CALL zdbPack(void *dbe) {
@@ -400,16 +394,42 @@ namespace {
 
 // Replaces the records by the lines of a text: the whole text is read
 // first, so that a text that is missing or cannot be read leaves the table
-// as it was; then the table is emptied (a table that could not be emptied
-// is reported, with nothing added) and `f` gets each line.
+// as it was.  The table is reopened (which also puts the first index
+// current), then the handle is turned to an empty work table ($$I) with
+// empty work indexes, and `f` gets each line; a duplicate key is checked
+// against the records before it, as in the table itself.  The work table
+// then takes the table's place as in a pack; a failed file call on the
+// way leaves the table as it was.
 template <class F>
 void replace_records(DBE *d, const char *path, int reclen, const char *function, F &&f) {
     std::vector<std::string> lines;
     zdb_each_line(path, reclen, [&](char *line) { lines.emplace_back(line); });
-    d->clear_table();
-    if (!d->dbp || d->n_rec() != 0) zdb_raise("テーブル %s を空にできません %s", d->path, function);
-    for (std::string &line : lines) f(&line[0]);
-    rebuild_and_top(d);
+    d->reopen();
+    if (!d->dbp) zdb_raise("テーブル %s を空にできません %s", d->path, function);
+    rewrite(d, "$$I", function, [&](dbf *w) {
+        unsigned failures = zu_db_failures();
+        ndx *kept[ZDB_MAX_INDEX + 1] = {};
+        if (!d->idx_use_empty(w, kept)) return false;
+        dbf *table = d->dbp->dp;
+        auto put_back = [&] {
+            d->dbp->dp = table;
+            d->idx_put_back(kept);
+        };
+        w->changed = true;  // the header is written (with the date) even with no record
+        d->dbp->dp = w;
+        try {
+            d->go_top();
+            d->clear_buf();
+            for (std::string &line : lines) f(&line[0]);
+        } catch (...) {
+            put_back();
+            throw;
+        }
+        bool clean = zu_db_failures() == failures;
+        put_back();
+        return clean;
+    });
+    d->go_top();
 }
 
 }  // namespace
