@@ -25,7 +25,10 @@ struct Fault : zt::Tables {
     Fault() : Tables("fault") {}
     std::map<std::string, std::string> files;  // the inputs, written again before each run
 
-    std::string gs(void *h, const char *f) { return call([&] { return zdbGS(h, f); }); }
+    std::string gs(void *h, const char *f) {
+        const char *v = call([&] { return zdbGS(h, f); });
+        return v ? v : "(null)";
+    }
 
     // The records of a table in record order, then whether each index
     // follows it: "none" when the file is missing, "unopenable" when the
@@ -63,8 +66,10 @@ struct Fault : zt::Tables {
             bool whole = false;
             // An index that leads to records the table no longer has is reported by the walk.
             zt::report_of([&] {
-                field = zdbChgIndexByNo(h, i);
-                whole = index_follows(h, field, values[field], count);
+                // An index that could not be opened has no key field.
+                const char *key = zdbChgIndexByNo(h, i);
+                field = key ? key : "?";
+                whole = key && index_follows(h, field, values[field], count);
                 return 0;
             });
             if (!whole) s += " " + field + " broken";
@@ -81,7 +86,8 @@ struct Fault : zt::Tables {
         bool ordered = true, found = true;
         zdbTop(h);
         while (!zdbEof(h) && walked <= count) {
-            std::string v = zdbGS(h, field.c_str());
+            const char *got = zdbGS(h, field.c_str());
+            std::string v = got ? got : "(null)";
             ordered = ordered && last <= v;
             last = v;
             ++walked;
