@@ -25,10 +25,6 @@ struct Fault : zt::Tables {
     Fault() : Tables("fault") {}
     std::map<std::string, std::string> files;  // the inputs, written again before each run
 
-    std::string gs(void *h, const char *f) {
-        const char *v = call([&] { return zdbGS(h, f); });
-        return v ? v : "(null)";
-    }
 
     // The records of a table in record order, then whether each index
     // follows it: "none" when the file is missing, "unopenable" when the
@@ -86,8 +82,7 @@ struct Fault : zt::Tables {
         bool ordered = true, found = true;
         zdbTop(h);
         while (!zdbEof(h) && walked <= count) {
-            const char *got = zdbGS(h, field.c_str());
-            std::string v = got ? got : "(null)";
+            std::string v = gs(h, field.c_str());
             ordered = ordered && last <= v;
             last = v;
             ++walked;

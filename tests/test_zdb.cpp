@@ -32,7 +32,6 @@ struct Zdb : zt::Tables {
         }
         return h;
     }
-    static std::string gs(void *h, const char *f) { return call([&] { return zdbGS(h, f); }); }
     static int rno(void *h) { return call([&] { return zdbRecordNo(h); }); }
     static bool eof(void *h) { return call([&] { return zdbEof(h); }) != 0; }
     static bool bof(void *h) { return call([&] { return zdbBof(h); }) != 0; }

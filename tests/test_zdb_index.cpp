@@ -34,7 +34,6 @@ struct Idx : zt::Tables {
         call([&] { return zdbSI(h, "QTY", qty); });
         return call([&] { return zdbAppend(h); });
     }
-    static std::string gs(void *h, const char *f) { return call([&] { return zdbGS(h, f); }); }
     static int rno(void *h) { return call([&] { return zdbRecordNo(h); }); }
     static bool eof(void *h) { return call([&] { return zdbEof(h); }) != 0; }
     static bool bof(void *h) { return call([&] { return zdbBof(h); }) != 0; }

@@ -31,7 +31,6 @@ struct Whole : zt::Tables {
         }
         return h;
     }
-    static std::string gs(void *h, const char *f) { return call([&] { return zdbGS(h, f); }); }
     // One field of every record in the current order.
     static std::vector<std::string> column(void *h, const char *f) {
         std::vector<std::string> out;

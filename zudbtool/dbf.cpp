@@ -72,8 +72,6 @@ void drop_windows(const dbf *dp) {
         if (q == dp || !dp->id_known || same_file(q, dp)) q->win_len = 0;
 }
 
-bool in_window(const dbf *dp, long long at, unsigned rlen) { return dbf_in_window(dp, at, rlen); }
-
 // Reads record `rno` (at byte `at`) into rbp through the window: a record
 // the window lacks is read alone when the reads are out of order, else the
 // window is refilled from it onwards (backwards: up to its end), each refill
@@ -83,7 +81,7 @@ bool in_window(const dbf *dp, long long at, unsigned rlen) { return dbf_in_windo
 const unsigned char *read_windowed(dbf *dp, int rno, long long at, unsigned rlen) {
     int before = dp->last_read;
     dp->last_read = rno;
-    if (!in_window(dp, at, rlen)) {
+    if (!dbf_in_window(dp, at, rlen)) {
         if (rno != before + 1 && rno != before - 1) {
             dp->ahead = 0;
             return zp::read_at(dp->fh, static_cast<std::uint64_t>(at), dp->rbp, rlen) == rlen ? dp->rbp : nullptr;
@@ -103,7 +101,7 @@ const unsigned char *read_windowed(dbf *dp, int rno, long long at, unsigned rlen
         if (got == static_cast<unsigned>(-1)) return nullptr;
         dp->win_at = static_cast<std::uint64_t>(from);
         dp->win_len = got;
-        if (!in_window(dp, at, rlen)) return nullptr;
+        if (!dbf_in_window(dp, at, rlen)) return nullptr;
     }
     const unsigned char *bytes = dp->win + (at - static_cast<long long>(dp->win_at));
     std::memcpy(dp->rbp, bytes, rlen);

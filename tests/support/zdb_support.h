@@ -44,6 +44,11 @@ struct Tables : ::testing::Test {
         call([] { return zdbSetDeleteRecordUnUse(); });
     }
     std::string path(const std::string &name) { return join(dir, name); }
+    // A field's text; "(null)" when the table gives none.
+    static std::string gs(void *h, const char *f) {
+        const char *v = call([&] { return zdbGS(h, f); });
+        return v ? v : "(null)";
+    }
 
     // Writes T.FIELD (lines joined with CR LF) and creates T.DBF from it.
     void *create(const std::string &name, const std::vector<std::string> &lines) {
