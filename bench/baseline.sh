@@ -4,7 +4,9 @@
 # build/bench-base, both are built optimised with today's benchmark program
 # and run in turn (twice each, the better rate of a workload kept), and the
 # rates are printed side by side with their ratio, together with the table
-# file read in 64 KB blocks, the limit of a scan.
+# file read in 64 KB blocks, the limit of a scan, and the records of the
+# name-order walk read without the engine (one positioned read each, or
+# copied from a mapping of the file), the limits of a walk.
 #   bench/baseline.sh [COMMIT [BENCHMARK OPTIONS...]]    (COMMIT: b2d3ad4)
 # Rates are per CPU second of the process (system time included), so that
 # other load on the machine matters less.
@@ -49,7 +51,7 @@ def best(prefix):
 before, now = best("base"), best("now")
 print("\n%-17s %14s %14s %7s" % ("workload", base, "now", "ratio"))
 for name in now:
-    if name in before and name != "BlockRead64K":
+    if name in before and name != "BlockRead64K" and not name.startswith("floor/"):
         print("%-17s %12.0f/s %12.0f/s %6.2fx" % (name, before[name][0], now[name][0], now[name][0] / before[name][0]))
 limit = max(before.get("BlockRead64K", (0, 0))[1], now.get("BlockRead64K", (0, 0))[1])
 if limit:
@@ -58,6 +60,13 @@ if limit:
     for name in ("Scan", "WalkByName", "held/Scan", "held/WalkByName"):
         if name in now and name in before:
             print("%-17s %12.0f %12.0f %14.1fx" % (name, before[name][1] / 1e6, now[name][1] / 1e6, limit / now[name][1]))
+floors = [(now.get(n) or before.get(n) or (0, 0))[1] for n in ("floor/WalkReads", "floor/WalkMapped")]
+if floors[0] and "held/WalkByName" in now:
+    walk = now["held/WalkByName"][1]
+    print("\nThe records of the name-order walk read without the engine:")
+    print("  one positioned read each %8.0f MB/s   (held/WalkByName now: %.2fx of it)" % (floors[0] / 1e6, walk / floors[0]))
+    if floors[1]:
+        print("  copied from a mapping    %8.0f MB/s   (64 KB block read / it: %.1fx)" % (floors[1] / 1e6, limit / floors[1]))
 print("(items per second: records appended, keys sought, records read, records indexed;\n"
       " ratio: now / %s; held: the table opened under a named mutex)" % base)
 PY

@@ -23,13 +23,16 @@
 #include "base/report.h"
 #include "zudbtool.h"
 
-#ifdef ZU_BENCH_XBASE
-#include <sys/mman.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <xbase64/xbase64.h>
-
 #include <cstring>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+#ifdef ZU_BENCH_XBASE
+#include <sys/wait.h>
+#include <xbase64/xbase64.h>
 #endif
 
 namespace {
@@ -214,6 +217,62 @@ void BM_BlockRead(benchmark::State &state) {
     state.SetBytesProcessed(bytes);
     state.SetItemsProcessed(bytes / RECORD_LENGTH);
 }
+
+#ifndef _WIN32
+// The record numbers of a walk in name order, taken once from the engine.
+const std::vector<int> &name_order() {
+    static std::vector<int> order;
+    if (order.empty() && g_table) {
+        call([] { return zdbChgIndex(g_table, "NAME;CODE"); });
+        call([] { return zdbTop(g_table); });
+        while (!call([] { return zdbEof(g_table); })) {
+            order.push_back(call([] { return zdbRecordNo(g_table); }));
+            if (!call([] { return zdbSkip(g_table, 1); })) break;
+        }
+    }
+    return order;
+}
+
+// The records of a walk in name order read straight from the file, without
+// any engine: one positioned read per record (the least a walk costs when
+// only a fixed window is kept), or copied out of a mapping of the whole file
+// (what it would cost with the file mapped).
+void walk_floor(benchmark::State &state, bool mapped) {
+    const std::vector<int> &order = name_order();
+    if (order.size() != static_cast<size_t>(RECORDS)) return state.SkipWithError("no name order");
+    int fd = open("CUST.DBF", O_RDONLY);
+    if (fd < 0) return state.SkipWithError("cannot open CUST.DBF");
+    struct stat st;
+    fstat(fd, &st);
+    const char *map = nullptr;
+    if (mapped) {
+        void *m = mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
+        if (m == MAP_FAILED) {
+            close(fd);
+            return state.SkipWithError("cannot map CUST.DBF");
+        }
+        map = static_cast<const char *>(m);
+    }
+    long long header = static_cast<long long>(st.st_size) - 1 - static_cast<long long>(RECORDS) * RECORD_LENGTH;
+    char record[RECORD_LENGTH];
+    for (auto _ : state) {
+        for (int rno : order) {
+            long long at = header + static_cast<long long>(rno - 1) * RECORD_LENGTH;
+            if (map)
+                std::memcpy(record, map + at, RECORD_LENGTH);
+            else if (pread(fd, record, RECORD_LENGTH, at) != RECORD_LENGTH)
+                return state.SkipWithError("short read");
+            benchmark::DoNotOptimize(record);
+        }
+    }
+    if (map) munmap(const_cast<char *>(map), static_cast<size_t>(st.st_size));
+    close(fd);
+    state.SetItemsProcessed(static_cast<long long>(state.iterations()) * RECORDS);
+    state.SetBytesProcessed(static_cast<long long>(state.iterations()) * RECORDS * RECORD_LENGTH);
+}
+void BM_WalkReads(benchmark::State &state) { walk_floor(state, false); }
+void BM_WalkMapped(benchmark::State &state) { walk_floor(state, true); }
+#endif
 
 void BM_Reindex(benchmark::State &state) {
     if (!g_table) return state.SkipWithError("no table");
@@ -504,9 +563,13 @@ int main(int argc, char **argv) {
 #ifdef ZU_BENCH_XBASE
     RegisterBenchmark("xbase/WalkByName", BM_XbWalkByName)->Iterations(3)->Unit(ms);
 #endif
-    RegisterBenchmark("held/Scan", BM_HeldScan)->Iterations(5)->Unit(ms);
+    RegisterBenchmark("held/Scan", BM_HeldScan)->Iterations(20)->Unit(ms);
     RegisterBenchmark("held/WalkByName", BM_HeldWalkByName)->Iterations(3)->Unit(ms);
-    RegisterBenchmark("BlockRead64K", BM_BlockRead)->Iterations(20)->Unit(ms);
+    RegisterBenchmark("BlockRead64K", BM_BlockRead)->Iterations(100)->Unit(ms);
+#ifndef _WIN32
+    RegisterBenchmark("floor/WalkReads", BM_WalkReads)->Iterations(3)->Unit(ms);
+    RegisterBenchmark("floor/WalkMapped", BM_WalkMapped)->Iterations(10)->Unit(ms);
+#endif
     RegisterBenchmark("Reindex", BM_Reindex)->Iterations(3)->Unit(ms);
 #ifdef ZU_BENCH_XBASE
     RegisterBenchmark("xbase/Reindex", BM_XbReindex)->Iterations(1)->UseManualTime()->Unit(ms);

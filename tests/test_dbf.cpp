@@ -117,6 +117,31 @@ TEST_F(Dbf, ReadsWritesAndLogsOutOfRange) {
     EXPECT_EQ(zt::read_file(p).substr(97 + 3 * 19, 4), " NEW");
 }
 
+// Two handles of one file reading ahead (a table held under its mutex,
+// opened twice): a record taken from the window leaves the record buffer
+// as it was, and a write through the other handle reaches both.
+TEST_F(Dbf, ReadAheadHandlesSeeEachOthersWrites) {
+    std::string p = five("     ");
+    dbf *a = dbf_open(p.c_str()), *b = dbf_open(p.c_str());
+    ASSERT_TRUE(a && b);
+    dbf_read_ahead(a);
+    dbf_read_ahead(b);
+    ASSERT_EQ(dbf_read(a, 1), 0);
+    const unsigned char *bytes = nullptr;
+    ASSERT_EQ(dbf_read_view(a, 2, &bytes), 0);
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(bytes) + 1, 10), "R2        ");
+    EXPECT_EQ(code_of(a), "R1        ");
+    ASSERT_EQ(dbf_read(b, 1), 0);
+    std::memcpy(b->rbp + 1, "NEW1", 4);
+    ASSERT_EQ(dbf_write(b, 1), 0);
+    ASSERT_EQ(dbf_read(a, 1), 0);
+    EXPECT_EQ(code_of(a), "NEW1      ");
+    ASSERT_EQ(dbf_read_view(a, 1, &bytes), 0);
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(bytes) + 1, 10), "NEW1      ");
+    dbf_close(b);
+    dbf_close(a);
+}
+
 TEST_F(Dbf, PackDropsMarkedRecords) {
     std::string p = five(" * * ");
     dbf *dp = dbf_open(p.c_str());

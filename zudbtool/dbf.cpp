@@ -49,14 +49,19 @@ void stop_ahead(dbf *dp) {
 
 // Bytes written at `offset` through `dp` go into every window of the same
 // file that holds them; a file that cannot be told apart empties them all.
+// Another handle's record buffer that holds the bytes is read again.
 void mirror(const dbf *dp, long long offset, const void *data, unsigned count) {
     for (dbf *q = g_ahead; q; q = q->next_ahead) {
+        if (dp->id_known && !same_file(q, dp)) continue;
+        if (q != dp && q->held) {
+            long long at = record_offset(q, q->held);
+            if (!dp->id_known || (at < offset + count && offset < at + dbf_rlen(q))) q->held = 0;
+        }
         if (!q->win_len) continue;
         if (!dp->id_known) {
             q->win_len = 0;
             continue;
         }
-        if (!same_file(q, dp)) continue;
         long long from = offset > static_cast<long long>(q->win_at) ? offset : static_cast<long long>(q->win_at);
         long long end = static_cast<long long>(q->win_at) + q->win_len;
         long long to = offset + count < end ? offset + count : end;
@@ -358,7 +363,7 @@ void dbf_read_ahead(dbf *dp) {
 
 int dbf_read(dbf *dp, int rno) {
     const unsigned char *bytes;
-    return dbf_read_view(dp, rno, &bytes);
+    return dbf_read_slow(dp, rno, &bytes);
 }
 
 int dbf_read_slow(dbf *dp, int rno, const unsigned char **bytes) {

@@ -122,21 +122,19 @@ inline bool dbf_in_window(const dbf *dp, long long at, unsigned rlen) {
     return dp->win_len && at >= static_cast<long long>(dp->win_at) &&
            at + rlen <= static_cast<long long>(dp->win_at) + dp->win_len;
 }
-// dbf_read, also giving where the record's bytes lie: in the read-ahead
-// window when they came from it (rbp holds the same), else rbp.  Copying
-// from there does not wait for the copy into rbp to be done.  A record in
-// the window (a pass in record order) is taken inline; every other read is
-// dbf_read_slow's.
+// dbf_read without the copy into rbp for a record the read-ahead window
+// holds: gives where the record's bytes lie (the window, or rbp), valid until
+// the next call on `dp`; rbp then keeps the record it held.  A record in the
+// window (a pass in record order) is taken inline; every other read is
+// dbf_read_slow's, which fills rbp.
 int dbf_read_slow(dbf *dp, int rno, const unsigned char **bytes);
 inline int dbf_read_view(dbf *dp, int rno, const unsigned char **bytes) {
     if (rno > 0 && rno <= dbf_n_rec(dp) && rno != dp->held && dp->win_len) {
         unsigned rlen = dbf_rlen(dp);
         long long at = static_cast<long long>(dbf_hlen(dp)) + static_cast<long long>(rlen) * (rno - 1);
         if (dbf_in_window(dp, at, rlen)) {
-            const unsigned char *from = dp->win + (at - static_cast<long long>(dp->win_at));
-            dbf_copy(dp->rbp, from, rlen);
-            dp->last_read = dp->held = rno;
-            *bytes = from;
+            dp->last_read = rno;
+            *bytes = dp->win + (at - static_cast<long long>(dp->win_at));
             return 0;
         }
     }
