@@ -246,6 +246,35 @@ TEST_F(Fault, PackSurvivesFailingFileCalls) {
     run("pack", "T.DBF", "A1|n5|1;A3|n3|3;A5|n1|5; indexes 2");
 }
 
+// A pass in record order over 3000 records: held under its mutex the table
+// is read in windows of the file, so the 100th read of the process is never
+// reached; opened without a mutex each record is read from the file, and the
+// failing read is reported.
+TEST_F(Fault, HeldTableScanReadsInWindows) {
+    void *h = create("T", {"code,A,5", "name,A,10", "qty,N", "CODE,P", "NAME,I"});
+    for (int i = 0; i < 3000; ++i) {
+        call([&] { return zdbClearBuf(h); });
+        call([&] { return zdbSS(h, "CODE", std::to_string(i).c_str()); });
+        call([&] { return zdbSS(h, "NAME", ("n" + std::to_string(i % 97)).c_str()); });
+        call([&] { return zdbAppend(h); });
+    }
+    close(h);
+    zt::copy_program("zufault", dir);
+    std::string log = zt::join(zt::join(dir, "LOG"), zp::file_name_part(zt::error_log_path().c_str()));
+    for (const char *op : {"heldscan", "scan"}) {
+#ifdef _WIN32
+        std::string cmd = "cd /d \"" + dir + "\" && zufault.exe " + op + " . >NUL 2>&1";
+#else
+        std::string cmd = "cd \"" + dir + "\" && ./zufault " + op + " . >/dev/null 2>&1";
+#endif
+        EXPECT_EQ(zt::run(cmd), 0) << op;
+        std::size_t mark = zt::read_file(log).size();
+        int rc = zt::run(cmd, "ZU_FAIL", "read:100");
+        bool reported = rc != 0 || zt::read_file(log).size() > mark;
+        EXPECT_EQ(reported, std::string(op) == "scan") << op << " exit " << rc;
+    }
+}
+
 TEST_F(Fault, FileConversionSurvivesFailingFileCalls) {
     prepare(false);
     files["IN.TXT"] = "banana\r\nabc\r\n";

@@ -70,6 +70,17 @@ bool on_table(const std::string &op, void *h, const std::string &dir) {
         call([&] { return zdbSort(h, nullptr); });
     } else if (op == "import") {
         call([&] { return zdbImport(h, (dir + SEP + "IN.TXT").c_str(), ","); });
+    } else if (op == "scan" || op == "heldscan") {
+        // Every record in record order, one field of each.
+        call([&] { return zdbChgIndexByNo(h, 0); });
+        call([&] { return zdbTop(h); });
+        int n = 0;
+        while (!call([&] { return zdbEof(h); })) {
+            if (!call([&] { return zdbGS(h, "NAME"); })) return true;
+            ++n;
+            if (!call([&] { return zdbSkip(h, 1); })) break;
+        }
+        if (n != call([&] { return zdbRecordCount(h); })) throw const_cast<char *>("scan: records missed");
     } else {
         return false;
     }
@@ -98,7 +109,9 @@ int main(int argc, char **argv) {
             call([&] { return ZuWGY(command.c_str(), nullptr); });
             return 0;
         }
-        void *h = call([&] { return zdbOpenTable((dir + SEP + "T.DBF").c_str(), nullptr); });
+        // "heldscan" holds the table under a named mutex.
+        const char *mutex = op == "heldscan" ? "ZUFAULT_SCAN" : nullptr;
+        void *h = call([&] { return zdbOpenTable((dir + SEP + "T.DBF").c_str(), mutex); });
         if (!h) return 1;
         int rc = 0;
         try {
