@@ -13,11 +13,6 @@ namespace {
 
 const char UNIT[] = "ZD_Dbf";
 
-// Offset of record `rno` (1-based) in the file.
-long long record_offset(const dbf *dp, long long rno) {
-    return static_cast<long long>(dbf_hlen(dp)) + static_cast<long long>(dbf_rlen(dp)) * (rno - 1);
-}
-
 bool seek_to(const dbf *dp, long long offset) {
     if (offset < 0 || offset > LONG_MAX) return false;
     return zp::llseek(dp->fh, static_cast<long>(offset), zp::SEEK_FROM_START) == offset;
@@ -54,7 +49,7 @@ void mirror(const dbf *dp, long long offset, const void *data, unsigned count) {
     for (dbf *q = g_ahead; q; q = q->next_ahead) {
         if (dp->id_known && !same_file(q, dp)) continue;
         if (q != dp && q->held) {
-            long long at = record_offset(q, q->held);
+            long long at = dbf_record_offset(q, q->held);
             if (!dp->id_known || (at < offset + count && offset < at + dbf_rlen(q))) q->held = 0;
         }
         if (!q->win_len) continue;
@@ -93,7 +88,8 @@ const unsigned char *read_windowed(dbf *dp, int rno, long long at, unsigned rlen
         }
         dp->ahead = dp->ahead ? (dp->ahead < DBF_WINDOW / 2 ? dp->ahead * 2 : DBF_WINDOW) : FIRST_REFILL;
         long long size = dp->ahead > rlen ? dp->ahead : rlen;
-        long long first = record_offset(dp, 1), end = record_offset(dp, static_cast<long long>(dbf_n_rec(dp)) + 1);
+        long long first = dbf_record_offset(dp, 1);
+        long long end = dbf_record_offset(dp, static_cast<long long>(dbf_n_rec(dp)) + 1);
         long long from = at, to = at + size;
         if (rno == before - 1) {
             to = at + rlen;
@@ -325,7 +321,7 @@ bool dbf_flush(dbf *dp) {
             ok = false;
         } else {
             static const unsigned char eof = 0x1A;
-            if (!write_at(dp, record_offset(dp, static_cast<long long>(dbf_n_rec(dp)) + 1), &eof, 1)) {
+            if (!write_at(dp, dbf_record_offset(dp, static_cast<long long>(dbf_n_rec(dp)) + 1), &eof, 1)) {
                 ZU_DB_ERR(IE_WRITE, UNIT);
                 ok = false;
             } else {
@@ -376,7 +372,7 @@ int dbf_read_slow(dbf *dp, int rno, const unsigned char **bytes) {
     }
     if (rno == dp->held) return 0;
     unsigned rlen = dbf_rlen(dp);
-    long long at = record_offset(dp, rno);
+    long long at = dbf_record_offset(dp, rno);
     const unsigned char *got = dp->win ? read_windowed(dp, rno, at, rlen)
                                : zp::read_at(dp->fh, static_cast<std::uint64_t>(at), dp->rbp, rlen) == rlen ? dp->rbp
                                                                                                            : nullptr;
@@ -399,7 +395,7 @@ int dbf_write(dbf *dp, int rno) {
         ZU_DB_ERR(IE_RECNO, UNIT);
         return IE_RECNO;
     }
-    if (!write_at(dp, record_offset(dp, rno), dp->rbp, dbf_rlen(dp))) {
+    if (!write_at(dp, dbf_record_offset(dp, rno), dp->rbp, dbf_rlen(dp))) {
         dp->held = 0;
         ZU_DB_ERR(IE_WRITE, UNIT);
         return IE_WRITE;
@@ -429,7 +425,8 @@ bool dbf_truncate(dbf *dp, int n) {
     if (dp->held > n) dp->held = 0;
     // A cut that fails leaves only bytes behind the end mark, which no
     // record counts.
-    bool cut = zp::set_file_size(dp->fh, static_cast<std::uint64_t>(record_offset(dp, static_cast<long long>(n) + 1)));
+    long long end = dbf_record_offset(dp, static_cast<long long>(n) + 1);
+    bool cut = zp::set_file_size(dp->fh, static_cast<std::uint64_t>(end));
     if (g_ahead) drop_windows(dp);
     if (!cut) ZU_DB_ERR(IE_WRITE, UNIT);
     return true;

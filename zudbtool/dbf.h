@@ -67,6 +67,10 @@ inline int dbf_n_rec(const dbf *dp) { return static_cast<std::int32_t>(zu_get_le
 inline void dbf_set_n_rec(dbf *dp, int n) { zu_put_le32(dp->dhp + 4, static_cast<std::uint32_t>(n)); }
 inline unsigned dbf_hlen(const dbf *dp) { return zu_get_le16(dp->dhp + 8); }
 inline unsigned dbf_rlen(const dbf *dp) { return zu_get_le16(dp->dhp + 10); }
+// Offset of record `rno` (1-based) in the file.
+inline long long dbf_record_offset(const dbf *dp, long long rno) {
+    return static_cast<long long>(dbf_hlen(dp)) + static_cast<long long>(dbf_rlen(dp)) * (rno - 1);
+}
 
 dbf *dbf_open(const char *path);
 dbf *dbf_create(const char *path, const dbf_spec *specs, int count);
@@ -131,7 +135,7 @@ int dbf_read_slow(dbf *dp, int rno, const unsigned char **bytes);
 inline int dbf_read_view(dbf *dp, int rno, const unsigned char **bytes) {
     if (rno > 0 && rno <= dbf_n_rec(dp) && rno != dp->held && dp->win_len) {
         unsigned rlen = dbf_rlen(dp);
-        long long at = static_cast<long long>(dbf_hlen(dp)) + static_cast<long long>(rlen) * (rno - 1);
+        long long at = dbf_record_offset(dp, rno);
         if (dbf_in_window(dp, at, rlen)) {
             dp->last_read = rno;
             *bytes = dp->win + (at - static_cast<long long>(dp->win_at));
@@ -151,8 +155,8 @@ dbf *dbf_create_like(dbf *dp, const char *path);
 int dbf_append(dbf *dp);
 // Puts the finished work table in the place of `*dpp`: the work file is
 // flushed and closed, takes the table's name in one rename, and the table
-// is opened again (read ahead when it was).  On failure the table file stays and the work file is
-// deleted; false then.  A crash part-way leaves the old table or the new
+// is opened again (read ahead when it was).  On failure the table file
+// stays and the work file is deleted; false then.  A crash part-way leaves the old table or the new
 // one under the table's name (and perhaps the new one under the work name).
 bool dbf_replace(dbf **dpp, dbf *work);
 // The rename of that replacement, for any finished work file (tables and
