@@ -141,12 +141,20 @@ const char *fnamews(const char *base) { return workstation_name(base, "zu", 3, 8
 
 // ---- the error log ------------------------------------------------------------
 
+namespace {
+// The folder of the error log and the message file, made if it is not
+// there yet.
+void log_folder(char *path, unsigned size) {
+    zu_call([&] { ZuGetErrorLogPath(path, size); });
+    zu_call([&] { return zuForceDirectory(path); });
+}
+}  // namespace
+
 const char *write_error_log(const char *format, ...) {
     if (g_error_log_first) {
         g_error_log_first = false;
         char path[260];
-        zu_call([&] { ZuGetErrorLogPath(path, sizeof path); });
-        zu_call([&] { return zuForceDirectory(path); });
+        log_folder(path, sizeof path);
         const char *file = zu_old_log_naming ? fnamews("ERR") : rtv_path_file_name_with_zuws("ERROR_VC");
         if (std::strlen(path) + std::strlen(file) >= sizeof path)
             err(9, "%s", "ファイル名レングスオーバー(write_error_log)");
@@ -234,10 +242,9 @@ void debf_set_append() { g_debug_mode = ZUIO_APPEND; }
 
 const char *msgf(const char *format, ...) {
     if (!g_msgf_name[0]) {
-        zu_call([] { ZuGetErrorLogPath(g_msgf_name, sizeof g_msgf_name); });
         // The log folder may not exist yet (no report has made it): a
         // duplicate key must still be written, not turned into a report.
-        zu_call([] { return zuForceDirectory(g_msgf_name); });
+        log_folder(g_msgf_name, sizeof g_msgf_name);
         zu_append(g_msgf_name, sizeof g_msgf_name, "MSGF.TXT");
     }
     if (!format) return g_msgf_name;
