@@ -19,18 +19,15 @@ old=$root/build/bench-base
 rm -rf "$old" && mkdir -p "$old/src"
 git archive "$base" | tar -x -C "$old/src"
 cp bench/zudb_bench.cpp "$old/src/bench/zudb_bench.cpp"
-cmake -S "$old/src" -B "$old/build" -DCMAKE_BUILD_TYPE=Release -DZU_BENCH=ON -DZU_TESTS=OFF > "$old.log" 2>&1 ||
-  { tail -n 30 "$old.log"; exit 1; }
-cmake --build "$old/build" -j"${ZU_JOBS:-2}" --target zudb_bench >> "$old.log" 2>&1 ||
-  { tail -n 30 "$old.log"; exit 1; }
 out=$root/build/bench-compare
 rm -rf "$out" && mkdir -p "$out"
 for round in 1 2; do
-  rm -rf "$old/work" && mkdir -p "$old/work"
-  (cd "$old/work" && "$old/build/bin/zudb_bench" --benchmark_out="$out/base$round.json" \
-    --benchmark_out_format=json "$@" > "$out/base$round.txt" 2>&1)
-  bench/build_and_run.sh zudb_bench work --benchmark_out="$out/now$round.json" --benchmark_out_format=json "$@" \
-    > "$out/now$round.txt" 2>&1
+  for side in base now; do
+    if [ $side = base ]; then src=$old/src build=$old/build; else src=$root build=$root/build/bench; fi
+    ZU_BENCH_SRC=$src ZU_BENCH_BUILD=$build bench/build_and_run.sh zudb_bench work \
+      --benchmark_out="$out/$side$round.json" --benchmark_out_format=json "$@" > "$out/$side$round.txt" 2>&1 ||
+      { tail -n 30 "$out/$side$round.txt"; exit 1; }
+  done
 done
 python3 - "$base" "$out" <<'PY'
 import json, sys
