@@ -84,12 +84,13 @@ void wgy_starts::build(const wgy_record *header, bool fold_case) {
     fold = fold_case;
     all = false;
     bits.assign(65536 / 64, 0);
-    first.clear();
     keys.clear();
     from.clear();
     order.clear();
     shared = 0;
     if (!header) return;
+    // Per pattern: the only (folded) code it begins with, or 0.
+    std::vector<u16> first;
     for (const wgy_record *r = header + 1; r < header + 1 + header->patterns; ++r) first.push_back(add(r->source));
     // Pattern numbers ordered by first code (0, the shared ones, first),
     // each code's in table order.

@@ -93,10 +93,14 @@ struct wgy_starts {
     bool all = false;                 // some pattern may begin with any code
     bool fold = false;
     std::vector<std::uint64_t> bits;  // 65536 bits, one per code
-    std::vector<std::uint16_t> first; // per pattern: the only (folded) code it begins with, or 0
 
     void build(const wgy_record *header, bool fold_case);
     bool may_start(std::uint16_t c) const { return all || (bits[c >> 6] >> (c & 63) & 1); }
+    // Some double-byte code with this first byte may begin a match.
+    bool may_start_with_lead(unsigned char lead) const {
+        const std::uint64_t *w = &bits[static_cast<unsigned>(lead) << 2];  // its 256 codes
+        return all || (w[0] | w[1] | w[2] | w[3]) != 0;
+    }
     // The code as the first codes are kept.
     std::uint16_t key(std::uint16_t c) const {
         return fold && c >= 'a' && c <= 'z' ? static_cast<std::uint16_t>(c - 'a' + 'A') : c;

@@ -267,12 +267,15 @@ void undo_count() {
     }
 }
 
+// Neither sections, display nor the column and sequential modes.
+bool plain_pass() { return !g_sections && !g_display && !wgy_has('S') && !wgy_has('Q'); }
+
 // The loops: the position where more text is needed, or null when the
 // window was used up.
 u16 *normal_loop(u16 *p, wgy_record *header) {
     // Without sections, display and the column and sequential modes, a run
     // of codes no pattern can begin with goes to the output at once.
-    bool runs = !g_sections && !g_display && !wgy_has('S') && !wgy_has('Q');
+    bool runs = plain_pass();
     while (*p) {
         if (runs && !g_starts.may_start(*p)) {
             u16 *q = p + 1;
@@ -373,6 +376,16 @@ const byte_kinds g_kind;
 // look a few bytes past it.
 unsigned char g_read[READ_BYTES + 2 + 16];
 
+// Whether b[end - 1] is a lead byte still waiting for its second byte,
+// given that a character begins at b[from]: the bytes after the last byte
+// before end that cannot lead a character pair up, so an odd run of lead
+// bytes just before end ends in a lone one.
+bool odd_lead_run(const unsigned char *b, unsigned from, unsigned end) {
+    unsigned j = end;
+    while (j > from && zu_lead_byte(b[j - 1])) --j;
+    return (end - j) % 2 != 0;
+}
+
 // Reads the next bytes after `carried` codes of the window into g_read:
 // how many, 0 at the end of the file.
 unsigned read_bytes(zp::fhandle in, unsigned carried) {
@@ -384,12 +397,9 @@ unsigned read_bytes(zp::fhandle in, unsigned carried) {
         return 0;
     }
     if (got == 0) return 0;
-    // A double-byte character is never split between two reads.  A byte
-    // that cannot lead a character ends one, so the bytes after the last such
-    // byte pair up: an odd number of them ends in a lone lead byte.
-    unsigned j = got;
-    while (j > 0 && zu_lead_byte(bytes[j - 1])) --j;
-    if ((got - j) % 2) {
+    // A double-byte character is never split between two reads: a read that
+    // ends in a lone lead byte takes one byte more.
+    if (odd_lead_run(bytes, 0, got)) {
         unsigned more = zp::lread(in, bytes + got, 1);
         if (more == static_cast<unsigned>(-1)) err(9, "%s", "err from wjfread()");
         else if (more == 1) ++got;
@@ -474,8 +484,7 @@ void fast_setup() {
     for (unsigned b = 0; b < 256; ++b) {
         bool stop;
         if (zu_lead_byte(static_cast<unsigned char>(b))) {
-            stop = false;
-            for (unsigned w = 0; w < 4; ++w) stop = stop || g_starts.bits[(b << 2) + w];
+            stop = g_starts.may_start_with_lead(static_cast<unsigned char>(b));
             leads = leads || stop;
         } else {
             stop = b == 0 || b == 10 || b == 13 || b == 0x1A || g_starts.may_start(static_cast<u16>(b));
@@ -575,12 +584,8 @@ unsigned copy_read(unsigned got, wgy_record *header) {
     unsigned i = 0;
     for (;;) {
         i = scan(b, i);
-        // The bytes between the last known character start and i pair up
-        // from the last byte before i that cannot lead a character.
-        unsigned j = i;
-        while (j > known && zu_lead_byte(b[j - 1])) --j;
         unsigned char c = b[i];
-        if ((i - j) % 2) {
+        if (odd_lead_run(b, known, i)) {
             // b[i] is the second byte of the character at i - 1.
             if (i == got || c == 13 || c == 0x1A) {
                 out_bytes(b + run, i - 1 - run);
@@ -670,7 +675,7 @@ void run_pass(mode_t mode, const std::string &input, const std::string &output, 
     }
     g_out_name = output;
 
-    const bool copy = mode == NORMAL && !g_sections && !g_display && !wgy_has('S') && !wgy_has('Q') && !g_starts.all;
+    const bool copy = mode == NORMAL && plain_pass() && !g_starts.all;
     if (copy) fast_setup();
     unsigned carried = 0, length = 0;
     while (unsigned got = read_bytes(files.in, carried)) {
