@@ -110,12 +110,7 @@ struct Fault : zt::Tables {
             call([&] { return zdbAppend(h); });
         }
         close(h);
-        if (deleted_marks) {  // records 2 and 4 marked deleted in the file
-            std::string bytes = zt::read_file(path("T.DBF"));
-            unsigned hlen = zt::get_le(bytes, 8, 2), rlen = zt::get_le(bytes, 10, 2);
-            for (unsigned r : {2u, 4u}) bytes[hlen + rlen * (r - 1)] = '*';
-            zt::write_file(path("T.DBF"), bytes);
-        }
+        if (deleted_marks) zt::mark_deleted(path("T.DBF"), {2, 4});
         h = create("U", {"code,A,5", "name,A,10", "qty,N", "CODE,P", "NAME,I"});
         call([&] { return zdbClearBuf(h); });
         call([&] { return zdbSS(h, "CODE", "U1"); });

@@ -41,13 +41,6 @@ struct Whole : zt::Tables {
         }
         return out;
     }
-    // Marks record `rno` deleted ('*' in its flag byte) in the file itself.
-    void mark_deleted(const std::string &dbf, const std::vector<int> &rnos) {
-        std::string bytes = zt::read_file(dbf);
-        unsigned hlen = zt::get_le(bytes, 8, 2), rlen = zt::get_le(bytes, 10, 2);
-        for (int r : rnos) bytes[hlen + rlen * static_cast<unsigned>(r - 1)] = '*';
-        zt::write_file(dbf, bytes);
-    }
     // Every record number the index `expr` holds, walked in its order, is
     // a record whose field has the key: the index follows the table.
     void check_index(void *h, const char *expr, const char *field) {
@@ -68,7 +61,7 @@ using Rows = std::vector<std::pair<std::string, std::string>>;
 TEST_F(Whole, PackLeavesOutDeletedRecordsAndRebuildsTheIndexes) {
     void *h = table("P", {{"A1", "n5"}, {"A2", "n4"}, {"A3", "n3"}, {"A4", "n2"}, {"A5", "n1"}});
     close(h);
-    mark_deleted(path("P.DBF"), {2, 4});
+    zt::mark_deleted(path("P.DBF"), {2, 4});
     h = open(path("P.DBF"));
     EXPECT_EQ(call([&] { return zdbPack(h); }), 0);
     EXPECT_EQ(call([&] { return zdbRecordCount(h); }), 3);
@@ -90,7 +83,7 @@ TEST_F(Whole, SortRewritesInIndexOrderAndKeepsOrDropsDeletedRecords) {
         std::string name = use_deleted ? "S2" : "S1";
         void *h = table(name, rows);
         close(h);
-        mark_deleted(path(name + ".DBF"), {3});
+        zt::mark_deleted(path(name + ".DBF"), {3});
         h = open(path(name + ".DBF"));
         if (use_deleted) call([] { return zdbSetDeleteRecordUse(); });
         call([&] { return zdbChgIndex(h, "NAME"); });
@@ -217,7 +210,7 @@ TEST_F(Whole, FailedWriteLeavesTheTableWhole) {
         for (int n = 1; n <= 80; ++n) {
             std::string name = std::string(op) + std::to_string(n);
             close(table(name, rows));
-            mark_deleted(path(name + ".DBF"), {2, 4});
+            zt::mark_deleted(path(name + ".DBF"), {2, 4});
             std::string cmd = "\"" + prog + "\" " + op + " \"" + path(name + ".DBF") + "\"";
             int rc = zt::run(cmd, "ZU_FAIL_WRITE", std::to_string(n).c_str());
             ASSERT_TRUE(rc == 0 || rc == 1) << op << " " << n;

@@ -58,6 +58,15 @@ inline std::uint32_t get_le(const std::string &s, std::size_t at, int bytes) {
     return v;
 }
 
+// Marks records `rnos` (1-based) deleted ('*' in the flag byte) in the
+// table file itself, as another program marks them.
+inline void mark_deleted(const std::string &dbf, const std::vector<int> &rnos) {
+    std::string bytes = read_file(dbf);
+    unsigned hlen = get_le(bytes, 8, 2), rlen = get_le(bytes, 10, 2);
+    for (int r : rnos) bytes[hlen + rlen * static_cast<unsigned>(r - 1)] = '*';
+    write_file(dbf, bytes);
+}
+
 // The error log of this program and what was appended to it since `mark`.
 inline std::string error_log_path() { return zuGetErrorMessageFileName(); }
 inline std::size_t log_mark() { return read_file(error_log_path()).size(); }
