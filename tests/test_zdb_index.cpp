@@ -27,13 +27,6 @@ std::string msgf_path() { return zt::join(zt::join(zt::bin_dir(), "LOG"), "MSGF.
 
 struct Idx : zt::Tables {
     Idx() : Tables("idx") {}
-    static int add(void *h, const std::string &code, const std::string &name, int qty) {
-        call([&] { return zdbClearBuf(h); });
-        call([&] { return zdbSS(h, "CODE", code.c_str()); });
-        call([&] { return zdbSS(h, "NAME", name.c_str()); });
-        call([&] { return zdbSI(h, "QTY", qty); });
-        return call([&] { return zdbAppend(h); });
-    }
     static int rno(void *h) { return call([&] { return zdbRecordNo(h); }); }
     static bool eof(void *h) { return call([&] { return zdbEof(h); }) != 0; }
     static bool bof(void *h) { return call([&] { return zdbBof(h); }) != 0; }

@@ -22,13 +22,7 @@ struct Whole : zt::Tables {
     void *table(const std::string &name, const std::vector<std::pair<std::string, std::string>> &rows) {
         void *h = create(name, {"code,A,5", "name,A,10", "qty,N", "CODE,P", "NAME,I"});
         int q = 0;
-        for (auto &r : rows) {
-            call([&] { return zdbClearBuf(h); });
-            call([&] { return zdbSS(h, "CODE", r.first.c_str()); });
-            call([&] { return zdbSS(h, "NAME", r.second.c_str()); });
-            call([&] { return zdbSI(h, "QTY", ++q); });
-            EXPECT_EQ(call([&] { return zdbAppend(h); }), 0);
-        }
+        for (auto &r : rows) EXPECT_EQ(add(h, r.first, r.second, ++q), 0);
         return h;
     }
     // One field of every record in the current order.
