@@ -29,6 +29,7 @@ extern char **environ;
 namespace {
 
 using zt::call;
+using zt::pad;
 
 // The work folder: on a memory file system where there is one, so that the
 // kills land in the engine's work and not in its waits for the disk (what a
@@ -112,11 +113,6 @@ struct rec {
     }
 };
 std::ostream &operator<<(std::ostream &os, const rec &r) { return os << r.code << "/" << r.name << "/" << r.qty; }
-
-std::string pad(std::string s, std::size_t w) {
-    s.resize(w, ' ');
-    return s;
-}
 
 // Makes T.DBF with a unique index on CODE (8 bytes) and an index on NAME
 // (4 bytes), holding `rows`.

@@ -21,6 +21,7 @@
 namespace {
 
 using zt::call;
+using zt::pad;
 using zt::raised;
 
 std::string msgf_path() { return zt::join(zt::join(zt::bin_dir(), "LOG"), "MSGF.TXT"); }
@@ -384,10 +385,6 @@ struct rec_model {
     int qty;
 };
 
-std::string pad(std::string s, std::size_t w) {
-    s.resize(w, ' ');
-    return s;
-}
 std::string qty_key(int q) {
     char b[16];
     std::snprintf(b, sizeof b, "%8d", q);

@@ -19,6 +19,13 @@ struct dbf_field_def {
     unsigned char kind = 0;
 };
 
+// A key of `len` bytes: the text blank-padded.
+inline std::string pad(const std::string &s, std::size_t len) {
+    std::string k = s.substr(0, len);
+    k.resize(len, ' ');
+    return k;
+}
+
 inline void put_le(std::string &s, std::size_t at, std::uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
