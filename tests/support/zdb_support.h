@@ -79,10 +79,6 @@ struct Tables : ::testing::Test {
     }
 };
 
-}  // namespace zt
-
-namespace zt {
-
 // One index of a table under test: its key expression, whether it is
 // unique, and the key it gives record n (1-based) of the model.
 struct index_check {
