@@ -17,9 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     zf::reported([&] { zdbGetTableCreateDate(h); });
     zf::reported([&] { zdbIsOldTable(h); });
     zf::walk(h, 64);
-    if (!zf::reported([&] { zdbBottom(h); }))
-        for (int n = 0; n < 8 && !zdbBof(h); ++n)
-            if (zf::reported([&] { zdbSkip(h, -1); })) break;
+    zf::walk_back(h);
     if (ops & 2) zf::fill_and_append(h, "12");
     if ((ops & 4) && !zf::reported([&] { zdbSetRecordNo(h, 1); })) zf::reported([&] { zdbUpdate(h); });
     if ((ops & 8) && !zf::reported([&] { zdbTop(h); })) zf::reported([&] { zdbDeleteRecord(h, ops & 16 ? 1 : 0); });

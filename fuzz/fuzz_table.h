@@ -13,8 +13,7 @@ namespace zf {
 
 // The engine's progress lines go nowhere.
 inline void quiet_table_engine() {
-    err_show_box = 0;
-    err_throw = 1;
+    error_routine(0);
 #ifndef _WIN32
     static const bool quiet = std::freopen("/dev/null", "w", stdout) != nullptr;
     (void)quiet;
@@ -62,6 +61,13 @@ inline void walk(void *h, int limit) {
         }
         if (reported([&] { zdbSkip(h, 1); })) break;
     }
+}
+
+// Up to 8 records backwards from the bottom.
+inline void walk_back(void *h) {
+    if (!reported([&] { zdbBottom(h); }))
+        for (int n = 0; n < 8 && !zdbBof(h); ++n)
+            if (reported([&] { zdbSkip(h, -1); })) break;
 }
 
 // Sets every field to `text` and appends the record.

@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         std::vector<char> buf(len + 1);
         char *b = FileToBuffer(in, buf.data());
         zf::check(b == buf.data() && std::memcmp(b, data + 2, len) == 0 && b[len] == '\0');
-        zf::check(BufferToFileB(b, out, len ? len : 0) == 0 || len == 0);
+        zf::check(BufferToFileB(b, out, len) == 0 || len == 0);
     } catch (char *) {
     }
     return 0;

@@ -25,7 +25,6 @@ struct Fault : zt::Tables {
     Fault() : Tables("fault") {}
     std::map<std::string, std::string> files;  // the inputs, written again before each run
 
-
     // The records of a table in record order, then whether each index
     // follows it: "none" when the file is missing, "unopenable" when the
     // table does not open.
@@ -102,20 +101,9 @@ struct Fault : zt::Tables {
         void *h = create("T", {"code,A,5", "name,A,10", "qty,N", "CODE,P", "NAME,I"});
         const char *rows[][2] = {{"A1", "n5"}, {"A2", "n4"}, {"A3", "n3"}, {"A4", "n2"}, {"A5", "n1"}};
         int q = 0;
-        for (auto &r : rows) {
-            call([&] { return zdbClearBuf(h); });
-            call([&] { return zdbSS(h, "CODE", r[0]); });
-            call([&] { return zdbSS(h, "NAME", r[1]); });
-            call([&] { return zdbSI(h, "QTY", ++q); });
-            call([&] { return zdbAppend(h); });
-        }
+        for (auto &r : rows) add(h, r[0], r[1], ++q);
         close(h);
-        if (deleted_marks) {  // records 2 and 4 marked deleted in the file
-            std::string bytes = zt::read_file(path("T.DBF"));
-            unsigned hlen = zt::get_le(bytes, 8, 2), rlen = zt::get_le(bytes, 10, 2);
-            for (unsigned r : {2u, 4u}) bytes[hlen + rlen * (r - 1)] = '*';
-            zt::write_file(path("T.DBF"), bytes);
-        }
+        if (deleted_marks) zt::mark_deleted(path("T.DBF"), {2, 4});
         h = create("U", {"code,A,5", "name,A,10", "qty,N", "CODE,P", "NAME,I"});
         call([&] { return zdbClearBuf(h); });
         call([&] { return zdbSS(h, "CODE", "U1"); });
@@ -134,6 +122,20 @@ struct Fault : zt::Tables {
         for (auto &f : files) zt::write_file(path(f.first), f.second);
     }
 
+    // Copies zufault into the folder; the error log it writes there.
+    std::string copy_zufault() {
+        zt::copy_program("zufault", dir);
+        return zt::join(zt::join(dir, "LOG"), zp::file_name_part(zt::error_log_path().c_str()));
+    }
+    // The command line that runs zufault `op` in the folder.
+    std::string command(const std::string &op) const {
+#ifdef _WIN32
+        return "cd /d \"" + dir + "\" && zufault.exe " + op + " . >NUL 2>&1";
+#else
+        return "cd \"" + dir + "\" && timeout 60 ./zufault " + op + " . >/dev/null 2>&1";
+#endif
+    }
+
     static int step(int n) {
 #ifdef _WIN32
         return 1 + n / 3;
@@ -148,8 +150,7 @@ struct Fault : zt::Tables {
     // operation is done, `partial` whether a failed run may leave part of
     // the work done (then the state before must still lead the result).
     void run(const char *op, const char *checked, const std::string &after, bool partial = false) {
-        zt::copy_program("zufault", dir);
-        std::string log = zt::join(zt::join(dir, "LOG"), zp::file_name_part(zt::error_log_path().c_str()));
+        std::string log = copy_zufault();
         reset();
         const std::string before = state(checked);
         const struct { const char *kind; const char *code; } kinds[] = {
@@ -165,12 +166,7 @@ struct Fault : zt::Tables {
                 reset();
                 std::size_t mark = zt::read_file(log).size();
                 std::string spec = std::string(k.kind) + ":" + std::to_string(n) + ":" + k.code;
-#ifdef _WIN32
-                std::string cmd = "cd /d \"" + dir + "\" && zufault.exe " + op + " . >NUL 2>&1";
-#else
-                std::string cmd = "cd \"" + dir + "\" && timeout 60 ./zufault " + op + " . >/dev/null 2>&1";
-#endif
-                int rc = zt::run(cmd, "ZU_FAIL", spec.c_str());
+                int rc = zt::run(command(op), "ZU_FAIL", spec.c_str());
                 ASSERT_TRUE(rc == 0 || rc == 1) << op << " " << spec << " exit " << rc;
                 bool reported = rc == 1 || zt::read_file(log).size() > mark;
                 std::string now = state(checked);
@@ -252,21 +248,11 @@ TEST_F(Fault, PackSurvivesFailingFileCalls) {
 // failing read is reported.
 TEST_F(Fault, HeldTableScanReadsInWindows) {
     void *h = create("T", {"code,A,5", "name,A,10", "qty,N", "CODE,P", "NAME,I"});
-    for (int i = 0; i < 3000; ++i) {
-        call([&] { return zdbClearBuf(h); });
-        call([&] { return zdbSS(h, "CODE", std::to_string(i).c_str()); });
-        call([&] { return zdbSS(h, "NAME", ("n" + std::to_string(i % 97)).c_str()); });
-        call([&] { return zdbAppend(h); });
-    }
+    for (int i = 0; i < 3000; ++i) add(h, std::to_string(i), "n" + std::to_string(i % 97), i);
     close(h);
-    zt::copy_program("zufault", dir);
-    std::string log = zt::join(zt::join(dir, "LOG"), zp::file_name_part(zt::error_log_path().c_str()));
+    std::string log = copy_zufault();
     for (const char *op : {"heldscan", "scan"}) {
-#ifdef _WIN32
-        std::string cmd = "cd /d \"" + dir + "\" && zufault.exe " + op + " . >NUL 2>&1";
-#else
-        std::string cmd = "cd \"" + dir + "\" && ./zufault " + op + " . >/dev/null 2>&1";
-#endif
+        std::string cmd = command(op);
         EXPECT_EQ(zt::run(cmd), 0) << op;
         std::size_t mark = zt::read_file(log).size();
         int rc = zt::run(cmd, "ZU_FAIL", "read:100");

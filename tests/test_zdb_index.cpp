@@ -21,19 +21,13 @@
 namespace {
 
 using zt::call;
+using zt::pad;
 using zt::raised;
 
 std::string msgf_path() { return zt::join(zt::join(zt::bin_dir(), "LOG"), "MSGF.TXT"); }
 
 struct Idx : zt::Tables {
     Idx() : Tables("idx") {}
-    static int add(void *h, const std::string &code, const std::string &name, int qty) {
-        call([&] { return zdbClearBuf(h); });
-        call([&] { return zdbSS(h, "CODE", code.c_str()); });
-        call([&] { return zdbSS(h, "NAME", name.c_str()); });
-        call([&] { return zdbSI(h, "QTY", qty); });
-        return call([&] { return zdbAppend(h); });
-    }
     static int rno(void *h) { return call([&] { return zdbRecordNo(h); }); }
     static bool eof(void *h) { return call([&] { return zdbEof(h); }) != 0; }
     static bool bof(void *h) { return call([&] { return zdbBof(h); }) != 0; }
@@ -391,10 +385,6 @@ struct rec_model {
     int qty;
 };
 
-std::string pad(std::string s, std::size_t w) {
-    s.resize(w, ' ');
-    return s;
-}
 std::string qty_key(int q) {
     char b[16];
     std::snprintf(b, sizeof b, "%8d", q);

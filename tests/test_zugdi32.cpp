@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "dbf_support.h"
 #include "test_support.h"
 #include "zugdi32.h"
 #include "zustd.h"
@@ -320,15 +321,14 @@ TEST(TextWidth, MeasuresInTheSelectedFont) {
 
 TEST(Reports, NullTextsAreReportedWithoutABox) {
     RECT r = {0, 0, 10, 10};
-    const std::string log_name = zt::join(zt::join(zt::bin_dir(), "LOG"), "ERROR_VC.TXT");
-    const std::size_t logged = zt::read_file(log_name).size();
+    const std::size_t logged = zt::log_mark();
     HDC dc = CreateCompatibleDC(nullptr);
     EXPECT_EQ(zt::report_of([&] { RtvTextWidth(nullptr, dc); }), "RtvTextWidth Error");
     EXPECT_STREQ(ZuGetErrMsg(), "RtvTextWidth Error");
     EXPECT_EQ(zt::report_of([&] { ZuDrawText(nullptr, nullptr, &r, 0, 0, 0, 0, 0); }), "ZuDrawText Error");
     EXPECT_EQ(zt::report_of([&] { ZuDrawText(nullptr, "x", nullptr, 0, 0, 0, 0, 0); }), "ZuDrawText Error");
     DeleteDC(dc);
-    std::string log = zt::read_file(log_name).substr(logged);
+    std::string log = zt::log_since(logged);
     EXPECT_NE(log.find(" (VC) RtvTextWidth Error\r\n"), std::string::npos);
     EXPECT_NE(log.find(" (VC) ZuDrawText Error\r\n"), std::string::npos);
     Sleep(200);  // the box watcher looks every 50 ms

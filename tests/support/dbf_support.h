@@ -19,6 +19,13 @@ struct dbf_field_def {
     unsigned char kind = 0;
 };
 
+// A key of `len` bytes: the text blank-padded.
+inline std::string pad(const std::string &s, std::size_t len) {
+    std::string k = s.substr(0, len);
+    k.resize(len, ' ');
+    return k;
+}
+
 inline void put_le(std::string &s, std::size_t at, std::uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
@@ -56,6 +63,15 @@ inline std::uint32_t get_le(const std::string &s, std::size_t at, int bytes) {
     std::uint32_t v = 0;
     for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(s[at + i]);
     return v;
+}
+
+// Marks records `rnos` (1-based) deleted ('*' in the flag byte) in the
+// table file itself, as another program marks them.
+inline void mark_deleted(const std::string &dbf, const std::vector<int> &rnos) {
+    std::string bytes = read_file(dbf);
+    unsigned hlen = get_le(bytes, 8, 2), rlen = get_le(bytes, 10, 2);
+    for (int r : rnos) bytes[hlen + rlen * static_cast<unsigned>(r - 1)] = '*';
+    write_file(dbf, bytes);
 }
 
 // The error log of this program and what was appended to it since `mark`.

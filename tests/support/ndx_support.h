@@ -14,13 +14,6 @@
 
 namespace zt {
 
-// A key of `len` bytes: the text blank-padded.
-inline std::string pad(const std::string &s, std::size_t len) {
-    std::string k = s.substr(0, len);
-    k.resize(len, ' ');
-    return k;
-}
-
 struct col {
     std::string name;
     char type;

@@ -49,6 +49,14 @@ struct Tables : ::testing::Test {
         const char *v = call([&] { return zdbGS(h, f); });
         return v ? v : "(null)";
     }
+    // Appends a record of CODE, NAME and QTY; zdbAppend's result.
+    static int add(void *h, const std::string &code, const std::string &name, int qty) {
+        call([&] { return zdbClearBuf(h); });
+        call([&] { return zdbSS(h, "CODE", code.c_str()); });
+        call([&] { return zdbSS(h, "NAME", name.c_str()); });
+        call([&] { return zdbSI(h, "QTY", qty); });
+        return call([&] { return zdbAppend(h); });
+    }
 
     // Writes T.FIELD (lines joined with CR LF) and creates T.DBF from it.
     void *create(const std::string &name, const std::vector<std::string> &lines) {
@@ -70,10 +78,6 @@ struct Tables : ::testing::Test {
         EXPECT_EQ(call([&] { return zdbClose(h); }), 0);
     }
 };
-
-}  // namespace zt
-
-namespace zt {
 
 // One index of a table under test: its key expression, whether it is
 // unique, and the key it gives record n (1-based) of the model.
